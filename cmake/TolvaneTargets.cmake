@@ -1,0 +1,24 @@
+# AddressSanitizer and UndefinedBehaviorSanitizer for our own targets; CI builds
+# with them. Applied per target so third-party objects keep their optimised build.
+function(tolvane_target_sanitizers target)
+  if(TOLVANE_SANITIZE)
+    target_compile_options(${target} PRIVATE
+      -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# GLib's own log lines of our code carry this domain.
+function(tolvane_target_log_domain target)
+  target_compile_definitions(${target} PRIVATE G_LOG_DOMAIN="tolvane")
+endfunction()
+
+# Every target of ours: warnings as errors, the sanitizers when asked for, the
+# log domain, and includes written from the repository root.
+function(tolvane_target_defaults target)
+  tolvane_target_warnings(${target})
+  tolvane_target_sanitizers(${target})
+  tolvane_target_log_domain(${target})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+

@@ -1,0 +1,7 @@
+# Our own targets build warning-free; third-party code (the SQLite amalgamation)
+# is compiled without these flags.
+function(tolvane_target_warnings target)
+  target_compile_options(${target} PRIVATE
+    -Wall -Wextra -Wpedantic -Werror
+    -Wshadow=local -Wnon-virtual-dtor -Woverloaded-virtual -Wformat=2)
+endfunction()

@@ -1,0 +1,7 @@
+#include "orvel/version.hpp"
+
+namespace Tolvane::Orvel {
+
+const char* version() { return TOLVANE_VERSION; }
+
+}  // namespace Tolvane::Orvel

@@ -1,0 +1,88 @@
+#include "tessin/core/regex.hpp"
+
+namespace Tolvane::Core {
+
+Regex::Regex(const char* pattern, int compile_flags, int match_flags) {
+  GError* error = nullptr;
+  GRegex* regex = g_regex_new(pattern, static_cast<GRegexCompileFlags>(compile_flags),
+                              static_cast<GRegexMatchFlags>(match_flags), &error);
+  if (regex == nullptr) {
+    m_error = error != nullptr ? error->message : "invalid pattern";
+    g_clear_error(&error);
+    return;
+  }
+  m_regex = GRef<GRegex>::adopt(regex);
+}
+
+bool Regex::matches(std::string_view text) const {
+  if (!valid()) {
+    return false;
+  }
+  return g_regex_match_full(m_regex.get(), text.data(), static_cast<gssize>(text.size()), 0,
+                            static_cast<GRegexMatchFlags>(0), nullptr, nullptr) != FALSE;
+}
+
+GMatchInfoPtr Regex::match(std::string_view text) const {
+  if (!valid()) {
+    return nullptr;
+  }
+  GMatchInfo* info = nullptr;
+  g_regex_match_full(m_regex.get(), text.data(), static_cast<gssize>(text.size()), 0,
+                     static_cast<GRegexMatchFlags>(0), &info, nullptr);
+  return GMatchInfoPtr(info);
+}
+
+GMatchInfoPtr Regex::match_all(std::string_view text) const { return match(text); }
+
+std::string Regex::replace(std::string_view text, const char* replacement) const {
+  if (!valid()) {
+    return std::string(text);
+  }
+  GError* error = nullptr;
+  gchar* result = g_regex_replace(m_regex.get(), text.data(), static_cast<gssize>(text.size()), 0, replacement,
+                                  static_cast<GRegexMatchFlags>(0), &error);
+  if (result == nullptr) {
+    g_clear_error(&error);
+    return std::string(text);
+  }
+  return take_std(result);
+}
+
+std::string Regex::replace_literal(std::string_view text, std::string_view replacement) const {
+  if (!valid()) {
+    return std::string(text);
+  }
+  std::string owned(replacement);
+  GError* error = nullptr;
+  gchar* result = g_regex_replace_literal(m_regex.get(), text.data(), static_cast<gssize>(text.size()), 0,
+                                          owned.c_str(), static_cast<GRegexMatchFlags>(0), &error);
+  if (result == nullptr) {
+    g_clear_error(&error);
+    return std::string(text);
+  }
+  return take_std(result);
+}
+
+std::optional<std::string> Regex::group(const GMatchInfo* info, int index) {
+  if (info == nullptr || g_match_info_matches(info) == FALSE) {
+    return std::nullopt;
+  }
+  gchar* text = g_match_info_fetch(info, index);
+  if (text == nullptr) {
+    return std::nullopt;
+  }
+  return take_std(text);
+}
+
+std::optional<std::string> Regex::named_group(const GMatchInfo* info, const char* name) {
+  if (info == nullptr || g_match_info_matches(info) == FALSE) {
+    return std::nullopt;
+  }
+  gchar* text = g_match_info_fetch_named(info, name);
+  if (text == nullptr) {
+    return std::nullopt;
+  }
+  return take_std(text);
+}
+
+}  // namespace Tolvane::Core

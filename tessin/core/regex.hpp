@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <glib.h>
+
+#include "tessin/core/glib_ptr.hpp"
+#include "tessin/tessin_api.hpp"
+
+namespace Tolvane::Core {
+
+// A compiled GRegex (PCRE). Compile each pattern once per process, typically as
+// a function-local static; matching on a compiled expression is thread-safe.
+class TESSIN_API Regex {
+ public:
+  // A pattern that does not compile gives an invalid expression, which matches
+  // nothing; the compile error is kept for the caller.
+  explicit Regex(const char* pattern, int compile_flags = 0, int match_flags = 0);
+
+  bool valid() const noexcept { return static_cast<bool>(m_regex); }
+  const std::string& error() const noexcept { return m_error; }
+  GRegex* get() const noexcept { return m_regex.get(); }
+
+  bool matches(std::string_view text) const;
+  // The first match, kept for group lookups. The match info points into
+  // `text`, which must outlive it.
+  GMatchInfoPtr match(std::string_view text) const;
+  // Every match, for g_match_info_next.
+  GMatchInfoPtr match_all(std::string_view text) const;
+
+  // Replaces every match; `replacement` may refer to groups ("\\1", "\\g<name>").
+  std::string replace(std::string_view text, const char* replacement) const;
+  // Replaces every match with `replacement` taken literally.
+  std::string replace_literal(std::string_view text, std::string_view replacement) const;
+
+  static std::optional<std::string> group(const GMatchInfo* info, int index);
+  static std::optional<std::string> named_group(const GMatchInfo* info, const char* name);
+
+ private:
+  GRef<GRegex> m_regex;
+  std::string m_error;
+};
+
+}  // namespace Tolvane::Core

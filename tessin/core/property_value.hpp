@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tessin/core/glib_ptr.hpp"
+#include "tessin/tessin_api.hpp"
 
 namespace Tolvane::Core {
 
@@ -46,5 +47,13 @@ enum class PropertyKind : std::uint8_t {
 // uint64, floats as double, a null string or date-time as monostate.
 using PropertyValue = std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string,
                                    std::vector<std::string>, DateTime, ObjectPtr, std::any>;
+
+}  // namespace Tolvane::Core
+
+namespace Tolvane::Core {
+
+// Equality of property values: date-times by instant, objects by identity,
+// opaque values never equal.
+TESSIN_API bool equal_values(const PropertyValue& a, const PropertyValue& b);
 
 }  // namespace Tolvane::Core

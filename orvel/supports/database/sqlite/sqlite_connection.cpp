@@ -1,7 +1,7 @@
 #include "orvel/supports/database/sqlite/sqlite_connection.hpp"
 
 #include "orvel/supports/database/sqlite/sqlite_statement.hpp"
-#include "tessin/supports/sqlite/sqlite_provider.hpp"
+#include "tessin/supports/sqlite/provider.hpp"
 
 namespace Tolvane::Orvel::Supports::Database {
 

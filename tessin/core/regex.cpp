@@ -63,6 +63,32 @@ std::string Regex::replace_literal(std::string_view text, std::string_view repla
   return take_std(result);
 }
 
+Result<bool> Regex::try_matches(std::string_view text) const {
+  if (!valid()) {
+    return fail(g_quark_to_string(G_REGEX_ERROR), G_REGEX_ERROR_COMPILE, m_error);
+  }
+  GError* error = nullptr;
+  const bool found = g_regex_match_full(m_regex.get(), text.data(), static_cast<gssize>(text.size()), 0,
+                                        static_cast<GRegexMatchFlags>(0), nullptr, &error) != FALSE;
+  if (error != nullptr) {
+    return fail(Error::take_gerror(error));
+  }
+  return found;
+}
+
+Result<std::string> Regex::try_replace_literal(std::string_view text, const char* replacement) const {
+  if (!valid()) {
+    return fail(g_quark_to_string(G_REGEX_ERROR), G_REGEX_ERROR_COMPILE, m_error);
+  }
+  GError* error = nullptr;
+  gchar* result = g_regex_replace_literal(m_regex.get(), text.data(), static_cast<gssize>(text.size()), 0,
+                                          replacement, static_cast<GRegexMatchFlags>(0), &error);
+  if (result == nullptr) {
+    return fail(error != nullptr ? Error::take_gerror(error) : Error{g_quark_to_string(G_REGEX_ERROR), G_REGEX_ERROR_REPLACE, "replace failed"});
+  }
+  return take_std(result);
+}
+
 std::optional<std::string> Regex::group(const GMatchInfo* info, int index) {
   if (info == nullptr || g_match_info_matches(info) == FALSE) {
     return std::nullopt;

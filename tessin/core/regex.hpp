@@ -6,6 +6,7 @@
 
 #include <glib.h>
 
+#include "tessin/core/error.hpp"
 #include "tessin/core/glib_ptr.hpp"
 #include "tessin/tessin_api.hpp"
 
@@ -34,6 +35,12 @@ class TESSIN_API Regex {
   std::string replace(std::string_view text, const char* replacement) const;
   // Replaces every match with `replacement` taken literally.
   std::string replace_literal(std::string_view text, std::string_view replacement) const;
+
+  // The same two, for callers that must tell a failed match (invalid UTF-8, a
+  // PCRE limit) from "no match": GRegex's error comes back instead. An expression
+  // that did not compile fails with its compile error.
+  Result<bool> try_matches(std::string_view text) const;
+  Result<std::string> try_replace_literal(std::string_view text, const char* replacement) const;
 
   static std::optional<std::string> group(const GMatchInfo* info, int index);
   static std::optional<std::string> named_group(const GMatchInfo* info, const char* name);

@@ -22,18 +22,20 @@ struct Rule {
   const char* replacement;
 };
 
-Core::Regex caseless(const char* pattern) { return Core::Regex(pattern, G_REGEX_CASELESS); }
+// Every expression runs over whole scripts, so all take the linear-time matcher.
+Core::Regex sensitive(const char* pattern) { return Core::Regex(pattern, G_REGEX_OPTIMIZE); }
+Core::Regex caseless(const char* pattern) { return Core::Regex(pattern, G_REGEX_CASELESS | G_REGEX_OPTIMIZE); }
 
 const Core::Regex& white_space() {
-  static const Core::Regex regex("\\s{1,}");
+  static const Core::Regex regex = sensitive("\\s{1,}");
   return regex;
 }
 
 const std::array<Rule, 3>& minify_rules() {
   static const std::array<Rule, 3> rules{{
-      {Core::Regex("\\s{1,}"), " "},
-      {Core::Regex("\\s{1,}\\("), "("},
-      {Core::Regex("\\s{1,}\\)"), ")"},
+      {sensitive("\\s{1,}"), " "},
+      {sensitive("\\s{1,}\\("), "("},
+      {sensitive("\\s{1,}\\)"), ")"},
   }};
   return rules;
 }
@@ -43,7 +45,7 @@ const std::array<Rule, 3>& minify_rules() {
 // come out upper-case. Replacements hold one step (4 blanks) or two (8).
 const std::array<Rule, 37>& split_rules() {
   static const std::array<Rule, 37> rules{{
-      {Core::Regex("\\s{1,}"), " "},
+      {sensitive("\\s{1,}"), " "},
       {caseless(" AND "), "~::~        AND "},
       {caseless(" BETWEEN "), "~::~    BETWEEN "},
       {caseless(" CASE "), "~::~    CASE "},
@@ -85,39 +87,39 @@ const std::array<Rule, 37>& split_rules() {
 }
 
 const Core::Regex& marker_run() {
-  static const Core::Regex regex("~::~{1,}");
+  static const Core::Regex regex = sensitive("~::~{1,}");
   return regex;
 }
 
 const Core::Regex& quote() {
-  static const Core::Regex regex("\\'");
+  static const Core::Regex regex = sensitive("\\'");
   return regex;
 }
 
 // Case-sensitive on purpose: only a SELECT the rules above wrote (or the user
 // wrote in capitals) spreads its list over lines.
 const Core::Regex& any_select() {
-  static const Core::Regex regex("\\s{0,}\\s{0,}SELECT\\s{0,}");
+  static const Core::Regex regex = sensitive("\\s{0,}\\s{0,}SELECT\\s{0,}");
   return regex;
 }
 
 const Core::Regex& sub_select() {
-  static const Core::Regex regex("\\s{0,}\\(\\s{0,}SELECT\\s{0,}");
+  static const Core::Regex regex = sensitive("\\s{0,}\\(\\s{0,}SELECT\\s{0,}");
   return regex;
 }
 
 const Core::Regex& comma() {
-  static const Core::Regex regex(",");
+  static const Core::Regex regex = sensitive(",");
   return regex;
 }
 
 const Core::Regex& leading_line_feeds() {
-  static const Core::Regex regex("^\\n{1,}");
+  static const Core::Regex regex = sensitive("^\\n{1,}");
   return regex;
 }
 
 const Core::Regex& line_feed_run() {
-  static const Core::Regex regex("\\n{1,}");
+  static const Core::Regex regex = sensitive("\\n{1,}");
   return regex;
 }
 

@@ -24,5 +24,19 @@ TEST(Regex, CheckedOperationsReportMatchErrors) {
   EXPECT_EQ(invalid.try_matches("x").error().message, invalid.error());
 }
 
+TEST(Regex, OptimisedExpressionsStaySafeOnInvalidText) {
+  const Regex plain("a\\s{1,}b", G_REGEX_CASELESS);
+  const Regex fast("a\\s{1,}b", G_REGEX_CASELESS | G_REGEX_OPTIMIZE);
+  for (std::string_view text : {std::string_view("xA \u00a0b a b"), std::string_view("a b\0a  B", 8)}) {
+    EXPECT_EQ(fast.try_replace_literal(text, "_"), plain.try_replace_literal(text, "_"));
+  }
+  // The JIT matcher would read past the bad byte; the checked copy reports it.
+  const std::string broken = "a b \xc3";
+  auto replaced = fast.try_replace_literal(broken, "_");
+  ASSERT_FALSE(replaced);
+  EXPECT_EQ(replaced.error().message, plain.try_replace_literal(broken, "_").error().message);
+  EXPECT_FALSE(fast.matches(broken));
+}
+
 }  // namespace
 }  // namespace Tolvane::Core

@@ -2,6 +2,28 @@
 
 namespace Tolvane::Core {
 
+namespace {
+
+// UTF-8 as PCRE reads it: unlike g_utf8_validate, NUL is an ordinary character.
+bool valid_utf8(std::string_view text) noexcept {
+  const char* start = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    const char* end = nullptr;
+    if (g_utf8_validate_len(start, left, &end) != FALSE) {
+      return true;
+    }
+    if (*end != '\0') {
+      return false;
+    }
+    left -= static_cast<std::size_t>(end - start) + 1;
+    start = end + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
 Regex::Regex(const char* pattern, int compile_flags, int match_flags) {
   GError* error = nullptr;
   GRegex* regex = g_regex_new(pattern, static_cast<GRegexCompileFlags>(compile_flags),
@@ -12,13 +34,25 @@ Regex::Regex(const char* pattern, int compile_flags, int match_flags) {
     return;
   }
   m_regex = GRef<GRegex>::adopt(regex);
+  if ((compile_flags & G_REGEX_OPTIMIZE) != 0 && (compile_flags & G_REGEX_RAW) == 0) {
+    const int unoptimised = compile_flags & ~G_REGEX_OPTIMIZE;
+    m_checked = GRef<GRegex>::adopt(g_regex_new(pattern, static_cast<GRegexCompileFlags>(unoptimised),
+                                                static_cast<GRegexMatchFlags>(match_flags), nullptr));
+  }
+}
+
+GRegex* Regex::for_text(std::string_view text) const noexcept {
+  if (m_checked && !valid_utf8(text)) {
+    return m_checked.get();
+  }
+  return m_regex.get();
 }
 
 bool Regex::matches(std::string_view text) const {
   if (!valid()) {
     return false;
   }
-  return g_regex_match_full(m_regex.get(), text.data(), static_cast<gssize>(text.size()), 0,
+  return g_regex_match_full(for_text(text), text.data(), static_cast<gssize>(text.size()), 0,
                             static_cast<GRegexMatchFlags>(0), nullptr, nullptr) != FALSE;
 }
 
@@ -27,7 +61,7 @@ GMatchInfoPtr Regex::match(std::string_view text) const {
     return nullptr;
   }
   GMatchInfo* info = nullptr;
-  g_regex_match_full(m_regex.get(), text.data(), static_cast<gssize>(text.size()), 0,
+  g_regex_match_full(for_text(text), text.data(), static_cast<gssize>(text.size()), 0,
                      static_cast<GRegexMatchFlags>(0), &info, nullptr);
   return GMatchInfoPtr(info);
 }
@@ -39,7 +73,7 @@ std::string Regex::replace(std::string_view text, const char* replacement) const
     return std::string(text);
   }
   GError* error = nullptr;
-  gchar* result = g_regex_replace(m_regex.get(), text.data(), static_cast<gssize>(text.size()), 0, replacement,
+  gchar* result = g_regex_replace(for_text(text), text.data(), static_cast<gssize>(text.size()), 0, replacement,
                                   static_cast<GRegexMatchFlags>(0), &error);
   if (result == nullptr) {
     g_clear_error(&error);
@@ -54,11 +88,38 @@ std::string Regex::replace_literal(std::string_view text, std::string_view repla
   }
   std::string owned(replacement);
   GError* error = nullptr;
-  gchar* result = g_regex_replace_literal(m_regex.get(), text.data(), static_cast<gssize>(text.size()), 0,
+  gchar* result = g_regex_replace_literal(for_text(text), text.data(), static_cast<gssize>(text.size()), 0,
                                           owned.c_str(), static_cast<GRegexMatchFlags>(0), &error);
   if (result == nullptr) {
     g_clear_error(&error);
     return std::string(text);
+  }
+  return take_std(result);
+}
+
+Result<bool> Regex::try_matches(std::string_view text) const {
+  if (!valid()) {
+    return fail(g_quark_to_string(G_REGEX_ERROR), G_REGEX_ERROR_COMPILE, m_error);
+  }
+  GError* error = nullptr;
+  const bool found = g_regex_match_full(for_text(text), text.data(), static_cast<gssize>(text.size()), 0,
+                                        static_cast<GRegexMatchFlags>(0), nullptr, &error) != FALSE;
+  if (error != nullptr) {
+    return fail(Error::take_gerror(error));
+  }
+  return found;
+}
+
+Result<std::string> Regex::try_replace_literal(std::string_view text, const char* replacement) const {
+  if (!valid()) {
+    return fail(g_quark_to_string(G_REGEX_ERROR), G_REGEX_ERROR_COMPILE, m_error);
+  }
+  GError* error = nullptr;
+  gchar* result = g_regex_replace_literal(for_text(text), text.data(), static_cast<gssize>(text.size()), 0,
+                                          replacement, static_cast<GRegexMatchFlags>(0), &error);
+  if (result == nullptr) {
+    return fail(error != nullptr ? Error::take_gerror(error)
+                                 : Error{g_quark_to_string(G_REGEX_ERROR), G_REGEX_ERROR_REPLACE, "replace failed"});
   }
   return take_std(result);
 }

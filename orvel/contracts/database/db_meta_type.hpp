@@ -1,0 +1,118 @@
+#pragma once
+
+#include <string>
+
+#include "orvel/orvel_api.hpp"
+#include "tessin/core/enum_info.hpp"
+
+namespace Tolvane::Orvel::Contracts::Database {
+
+// The kinds of dialect setting an inspector lists the admissible values of.
+// The enumerators carry the system's own upper-case names, which are also the
+// registered value names; the nicks are their lower-case, hyphenated forms.
+enum class DbMetaType : int {
+  NONE = 0,
+  AUTHENTICATION = 1,
+  AUTHENTICATION_LOGIN = 2,
+  CHARSET = 3,
+  COLLATION = 4,
+  COLUMN_DEFAULT = 5,
+  COLUMN_NAME = 6,
+  COLUMN_TYPE = 7,
+  COMPRESSION = 8,
+  COMPRESSION_DATA = 9,
+  COMPRESSION_XML = 10,
+  CREDENTIAL = 11,
+  DATA_TYPE = 12,
+  DATASET_STATEMENT = 13,
+  DEFERRED_ACTION = 14,
+  ENDPOINT = 15,
+  EXPLORABLE = 16,
+  FOREIGNKEY_ACTION = 17,
+  FOREIGNKEY_MATCH = 18,
+  IDENTITY_ACTION = 19,
+  INDEX_ALGORITHM = 20,
+  INDEX_BUFFERING = 21,
+  INDEX_FAST_UPDATE = 22,
+  INDEX_KEY_BLOCK_SIZE = 23,
+  INDEX_LOCK = 24,
+  INDEX_METHOD = 25,
+  INDEX_PARSER = 26,
+  INDEX_TYPE = 27,
+  INSERT_METHOD = 28,
+  USER_LANGUAGE = 29,
+  LOCK_ESCALATION = 30,
+  LOGIN_ASYMMETRIC_KEY = 31,
+  LOGIN_CERTIFICATE = 32,
+  LOGIN_NAME = 33,
+  ONCONFLICT = 34,
+  OPERATOR_CLASS = 35,
+  ORDER_NORMAL = 36,
+  ORDER_NULLS = 37,
+  PERMISSION = 38,
+  PLUGIN_AUTH = 39,
+  ROLE_APPLICATION = 40,
+  ROLE_DATABASE = 41,
+  ROLE_OWNER = 42,
+  ROLE_SERVER = 43,
+  ROUTINE_ALL = 44,
+  ROUTINE_DIRECTION = 45,
+  ROUTINE_FUNCTION = 46,
+  ROUTINE_LANGUAGE = 47,
+  ROUTINE_DATA_ACCESS = 48,
+  ROUTINE_PROCEDURE = 49,
+  ROUTINE_SECURITY = 50,
+  ROUTINE_TYPE = 51,
+  ROW_FORMAT = 52,
+  RULE_ACTION = 53,
+  RULE_APPLY = 54,
+  RULE_EVENT = 55,
+  SYNC_TRANSFER = 56,
+  SYNC_STRUCTURE = 57,
+  SYNC_DATA = 58,
+  SERVERS = 59,
+  TABLE_COMMIT = 60,
+  TABLE_ENGINE = 61,
+  TABLE_INHERITS = 62,
+  TABLE_FLAG = 63,
+  TABLE_NAME = 64,
+  TABLE_NAMESPACE = 65,
+  TABLE_OWNER = 66,
+  TABLE_PARTITION = 67,
+  TABLE_SCHEMA = 68,
+  TABLE_STORAGE = 69,
+  TABLE_TABLESPACE = 70,
+  TABLE_TEMPLATE = 71,
+  TEMPLATE_FUNCTION = 72,
+  TEMPLATE_PROCEDURE = 73,
+  TRIGGER_DEFERRABLE = 74,
+  TRIGGER_DEFERRED = 75,
+  TRIGGER_DEFINITION_TYPE = 76,
+  TRIGGER_EXECUTOR = 77,
+  TRIGGER_FIRE_EVENT = 78,
+  TRIGGER_FIRE_TIME = 79,
+  TRIGGER_FIRE_TIME_TABLE = 80,
+  TRIGGER_FIRE_TIME_VIEW = 81,
+  TRIGGER_FOR_EACH = 82,
+  TRIGGER_ORDER = 83,
+  TRIGGER_TEMPLATE = 84,
+  TRIGGER_TYPE = 85,
+  TYPE_STANDARD = 86,
+  TYPE_USER_DEFINED = 87,
+  VERSION_METHOD = 88,
+  VERSION_POSITION = 89,
+  VIRTUAL_TYPE = 90,
+  VIEW_ALGORITHM = 91,
+  VIEW_SECURITY = 92,
+  VIEW_CHECK_OPTION = 93,
+};
+
+// The nick ("column-default").
+ORVEL_API std::string to_string(DbMetaType type);
+
+}  // namespace Tolvane::Orvel::Contracts::Database
+
+template <>
+struct ORVEL_API Tolvane::Core::EnumTraits<Tolvane::Orvel::Contracts::Database::DbMetaType> {
+  static const EnumInfo& info();
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "orvel/orvel_api.hpp"
+#include "tessin/core/object.hpp"
+
+namespace Tolvane::Orvel::Contracts::Database {
+
+// Pretty-printing of SQL text for the editor. Works on text alone: it never
+// parses SQL and never touches a database. A missing argument is a programming
+// error and gives no result.
+class ORVEL_API IFormattable {
+  TOLVANE_INTERFACE(IFormattable)
+
+  virtual ~IFormattable();
+
+  // Stores `value` under `name`, replacing an earlier value. Options are kept
+  // for callers; formatting does not consult them.
+  virtual void option(std::optional<std::string_view> name, std::optional<std::string_view> value) = 0;
+  // Breaks before major clauses, indents continuation keywords and sub-queries,
+  // one select-list item per line.
+  virtual std::optional<std::string> beautify(std::optional<std::string_view> statements) const = 0;
+  // Squeezes the text onto one line.
+  virtual std::optional<std::string> minify(std::optional<std::string_view> statements) const = 0;
+};
+
+}  // namespace Tolvane::Orvel::Contracts::Database

@@ -1,0 +1,25 @@
+#pragma once
+
+// Every class of the metadata model.
+
+#include "orvel/model/constraints/meta_check.hpp"
+#include "orvel/model/constraints/meta_constraint.hpp"
+#include "orvel/model/constraints/meta_exclude.hpp"
+#include "orvel/model/constraints/meta_foreign_key.hpp"
+#include "orvel/model/constraints/meta_unique.hpp"
+#include "orvel/model/meta_classify.hpp"
+#include "orvel/model/meta_column.hpp"
+#include "orvel/model/meta_data.hpp"
+#include "orvel/model/meta_database.hpp"
+#include "orvel/model/meta_event.hpp"
+#include "orvel/model/meta_function.hpp"
+#include "orvel/model/meta_index.hpp"
+#include "orvel/model/meta_object.hpp"
+#include "orvel/model/meta_role.hpp"
+#include "orvel/model/meta_rule.hpp"
+#include "orvel/model/meta_schema.hpp"
+#include "orvel/model/meta_synonym.hpp"
+#include "orvel/model/meta_table.hpp"
+#include "orvel/model/meta_trigger.hpp"
+#include "orvel/model/meta_user.hpp"
+#include "orvel/model/meta_view.hpp"

@@ -2,7 +2,11 @@
 
 #include <thread>
 
+#include "orvel/contracts/database/cachable.hpp"
+#include "orvel/contracts/database/formattable.hpp"
 #include "orvel/foundation/logging_service.hpp"
+#include "orvel/supports/database/data_cache.hpp"
+#include "orvel/supports/database/formatter.hpp"
 #include "tessin/core/main_context.hpp"
 #include "tessin/core/property.hpp"
 
@@ -99,8 +103,31 @@ const Core::TypeInfo& ConnectionImpl::static_type() {
 ConnectionImpl::ConnectionImpl() = default;
 ConnectionImpl::~ConnectionImpl() = default;
 
-std::shared_ptr<Contracts::Database::IInspectable> ConnectionImpl::inspector() { return m_inspector; }
-Contracts::Database::IStatementPtr ConnectionImpl::statement() { return m_statement; }
+std::shared_ptr<Contracts::Database::IInspectable> ConnectionImpl::inspector() {
+  std::lock_guard lock(m_collaborators_mutex);
+  return m_inspector;
+}
+
+Contracts::Database::IStatementPtr ConnectionImpl::statement() {
+  std::lock_guard lock(m_collaborators_mutex);
+  return m_statement;
+}
+
+std::shared_ptr<Contracts::Database::IFormattable> ConnectionImpl::formatter() {
+  std::lock_guard lock(m_collaborators_mutex);
+  if (!m_formatter) {
+    m_formatter = Formatter::configured();
+  }
+  return m_formatter;
+}
+
+std::shared_ptr<Contracts::Database::ICachable> ConnectionImpl::cache() {
+  std::lock_guard lock(m_collaborators_mutex);
+  if (!m_cache) {
+    m_cache = DataCache::create();
+  }
+  return m_cache;
+}
 
 ConnectionImpl::ServerPtr ConnectionImpl::get_server() const {
   std::lock_guard lock(m_state_mutex);
@@ -264,8 +291,13 @@ void ConnectionImpl::close() {
   }
   m_provider->close();
   m_tunnel.reset();
-  if (m_cache) {
-    m_cache->clear();
+  std::shared_ptr<Contracts::Database::ICachable> created_cache;
+  {
+    std::lock_guard lock(m_collaborators_mutex);
+    created_cache = m_cache;
+  }
+  if (created_cache) {
+    created_cache->clear();
   }
   set_status(DBStatus::Closed);
   m_closed.emit(*this);

@@ -67,6 +67,9 @@ class ORVEL_API ConnectionImpl : public Core::Object, public Contracts::Database
   // The profile's uuid for the log, or null without a profile.
   std::string log_key() const;
 
+  // Collaborators are made on first request, which may come from a worker
+  // thread (an asynchronous open asks for the statement object).
+  std::mutex m_collaborators_mutex;
   Contracts::Database::IStatementPtr m_statement;
   std::shared_ptr<Contracts::Database::IInspectable> m_inspector;
 

@@ -23,6 +23,9 @@ constexpr const char* kAsyncDomain = "default";
 // Which stored outcomes an asynchronous operation reports as failures.
 enum class FailureRule { CodeAndMessage, CodeOrMessage };
 
+// The logging service's key for a profile uuid: none without a profile.
+const char* key_of(const std::string& uuid) { return uuid.empty() ? nullptr : uuid.c_str(); }
+
 bool failed(FailureRule rule, int code, const std::string& message) {
   return rule == FailureRule::CodeAndMessage ? (code != 0 && !message.empty()) : (code != 0 || !message.empty());
 }
@@ -202,12 +205,12 @@ Core::Status ConnectionImpl::open_real(const ServerPtr& server) {
     set_status(DBStatus::Opened);
     opened = update_version();
     if (opened) {
-      LoggingService::debug(key.c_str(), "SQL: connection opened");
+      LoggingService::debug(key_of(key), "SQL: connection opened");
       return opened;
     }
   }
   set_status(DBStatus::Failed);
-  LoggingService::warning(key.c_str(), "SQL: Failed to open connection: %s", opened.error().message.c_str());
+  LoggingService::warning(key_of(key), "SQL: Failed to open connection: %s", opened.error().message.c_str());
   return opened;
 }
 
@@ -219,7 +222,7 @@ Core::Status ConnectionImpl::open_over_ssh(const ServerPtr& server, int log_line
   ServerPtr local = server->clone(false);
   local->set_host("127.0.0.1");
   local->set_port(static_cast<std::uint16_t>(m_tunnel->local_port()));
-  LoggingService::debug(log_key().c_str(), "connection:%d: connect to server: %s:%u......", log_line,
+  LoggingService::debug(key_of(log_key()), "connection:%d: connect to server: %s:%u......", log_line,
                         local->get_host().c_str(), static_cast<unsigned>(local->get_port()));
   Core::Status opened = open_real(local);
   if (!opened) {
@@ -230,17 +233,17 @@ Core::Status ConnectionImpl::open_over_ssh(const ServerPtr& server, int log_line
 
 Core::Status ConnectionImpl::launch_ssh_tunnel(const ServerPtr& server) {
   const std::string key = log_key();
-  LoggingService::debug(key.c_str(), "connection:559: launch ssh tunnel......");
+  LoggingService::debug(key_of(key), "connection:559: launch ssh tunnel......");
   m_tunnel.reset();
   auto command = build_ssh_tunnel_command(*server);
   Core::Result<std::unique_ptr<SshTunnel>> tunnel =
       command ? SshTunnel::start(*command, m_tunnel_timeout) : Core::fail(command.error());
   if (!tunnel) {
-    LoggingService::error(key.c_str(), "Failed to lauch ssh tunnel.");
+    LoggingService::error(key_of(key), "Failed to lauch ssh tunnel.");
     return Core::fail(std::move(tunnel.error()));
   }
   m_tunnel = std::move(*tunnel);
-  LoggingService::message(key.c_str(), "Lauch ssh tunnel successfully.");
+  LoggingService::message(key_of(key), "Lauch ssh tunnel successfully.");
   return {};
 }
 
@@ -273,7 +276,7 @@ void ConnectionImpl::open_stored_async(Contracts::Database::StatusCompletion don
       [over_ssh, done = std::move(done)](AsyncRecord<std::monostate>& record) {
         ConnectionImpl& connection = *record.connection;
         if (failed(FailureRule::CodeAndMessage, record.code, record.message)) {
-          LoggingService::error(connection.log_key().c_str(),
+          LoggingService::error(key_of(connection.log_key()),
                                 over_ssh ? "Failed to open connection over ssh: %d -> %s"
                                          : "Failed to open connection: %d -> %s",
                                 record.code, record.message.c_str());
@@ -307,50 +310,50 @@ void ConnectionImpl::close() {
 
 Core::Result<std::int64_t> ConnectionImpl::execute_no_query(const std::string& sql, bool in_worker) {
   const std::string key = log_key();
-  LoggingService::info(key.c_str(), "SQL: %s", sql.c_str());
+  LoggingService::info(key_of(key), "SQL: %s", sql.c_str());
   auto count = m_provider->execute_affect(sql, in_worker);
   if (count) {
-    LoggingService::info(key.c_str(), "affected rows: %" G_GINT64_FORMAT, *count);
+    LoggingService::info(key_of(key), "affected rows: %" G_GINT64_FORMAT, *count);
   }
   return count;
 }
 
 Core::Result<ConnectionImpl::TableModelPtr> ConnectionImpl::execute_as_model(const std::string& sql, bool in_worker) {
   const std::string key = log_key();
-  LoggingService::info(key.c_str(), "SQL: %s", sql.c_str());
+  LoggingService::info(key_of(key), "SQL: %s", sql.c_str());
   auto model = m_provider->execute_model(sql, in_worker);
   if (model) {
-    LoggingService::info(key.c_str(), "affected rows: %d", *model ? static_cast<int>((*model)->get_rows().size()) : 0);
+    LoggingService::info(key_of(key), "affected rows: %d", *model ? static_cast<int>((*model)->get_rows().size()) : 0);
   }
   return model;
 }
 
 Core::Result<ConnectionImpl::ValueObjectPtr> ConnectionImpl::execute_as_scalar(const std::string& sql, bool in_worker) {
   const std::string key = log_key();
-  LoggingService::info(key.c_str(), "SQL: %s", sql.c_str());
+  LoggingService::info(key_of(key), "SQL: %s", sql.c_str());
   auto value = m_provider->execute_scalar(sql, in_worker);
   if (value) {
-    LoggingService::info(key.c_str(), "affected rows: 1");
+    LoggingService::info(key_of(key), "affected rows: 1");
   }
   return value;
 }
 
 Core::Result<ConnectionImpl::DataReaderPtr> ConnectionImpl::execute_reader(const std::string& sql) {
   const std::string key = log_key();
-  LoggingService::info(key.c_str(), "SQL: %s", sql.c_str());
+  LoggingService::info(key_of(key), "SQL: %s", sql.c_str());
   auto reader = m_provider->execute_reader(sql);
   if (reader) {
-    LoggingService::info(key.c_str(), "affected rows: %d", 0);
+    LoggingService::info(key_of(key), "affected rows: %d", 0);
   }
   return reader;
 }
 
 Core::Result<ConnectionImpl::Results> ConnectionImpl::execute(const std::string& statements, bool in_worker) {
   const std::string key = log_key();
-  LoggingService::info(key.c_str(), "SQL: %s", statements.c_str());
+  LoggingService::info(key_of(key), "SQL: %s", statements.c_str());
   auto results = m_provider->execute_statements(statements, in_worker);
   if (results) {
-    log_results(key.c_str(), *results);
+    log_results(key_of(key), *results);
   }
   return results;
 }
@@ -383,11 +386,11 @@ void execute_on_worker(std::shared_ptr<ConnectionImpl> connection, FailureRule r
       [rule, log_success = std::move(log_success), done = std::move(done)](AsyncRecord<T>& record) {
         const std::string key = record.connection->get_server() ? record.connection->get_server()->get_uuid() : "";
         if (failed(rule, record.code, record.message)) {
-          LoggingService::error(key.c_str(), "failed: %d -> %s", record.code, record.message.c_str());
+          LoggingService::error(key_of(key), "failed: %d -> %s", record.code, record.message.c_str());
           deliver<Core::Result<T>>(record.caller, done, async_error(record.code, record.message));
           return;
         }
-        log_success(key.c_str(), record.result);
+        log_success(key_of(key), record.result);
         deliver<Core::Result<T>>(record.caller, done, std::move(record.result));
       });
 }
@@ -395,7 +398,7 @@ void execute_on_worker(std::shared_ptr<ConnectionImpl> connection, FailureRule r
 }  // namespace
 
 void ConnectionImpl::execute_no_query_async(const std::string& sql, Contracts::Database::Completion<std::int64_t> done) {
-  LoggingService::info(log_key().c_str(), "SQL: %s", sql.c_str());
+  LoggingService::info(key_of(log_key()), "SQL: %s", sql.c_str());
   execute_on_worker<std::int64_t>(
       self<ConnectionImpl>(), FailureRule::CodeAndMessage,
       [sql](ConnectionImpl& connection) { return connection.m_provider->execute_affect(sql, true); },
@@ -406,7 +409,7 @@ void ConnectionImpl::execute_no_query_async(const std::string& sql, Contracts::D
 }
 
 void ConnectionImpl::execute_as_model_async(const std::string& sql, Contracts::Database::Completion<TableModelPtr> done) {
-  LoggingService::info(log_key().c_str(), "SQL: %s", sql.c_str());
+  LoggingService::info(key_of(log_key()), "SQL: %s", sql.c_str());
   execute_on_worker<TableModelPtr>(
       self<ConnectionImpl>(), FailureRule::CodeAndMessage,
       [sql](ConnectionImpl& connection) { return connection.m_provider->execute_model(sql, true); },
@@ -418,7 +421,7 @@ void ConnectionImpl::execute_as_model_async(const std::string& sql, Contracts::D
 
 void ConnectionImpl::execute_as_scalar_async(const std::string& sql,
                                              Contracts::Database::Completion<ValueObjectPtr> done) {
-  LoggingService::info(log_key().c_str(), "SQL: %s", sql.c_str());
+  LoggingService::info(key_of(log_key()), "SQL: %s", sql.c_str());
   execute_on_worker<ValueObjectPtr>(
       self<ConnectionImpl>(), FailureRule::CodeAndMessage,
       [sql](ConnectionImpl& connection) { return connection.m_provider->execute_scalar(sql, true); },
@@ -426,7 +429,7 @@ void ConnectionImpl::execute_as_scalar_async(const std::string& sql,
 }
 
 void ConnectionImpl::execute_async(const std::string& statements, Contracts::Database::Completion<Results> done) {
-  LoggingService::info(log_key().c_str(), "SQL: %s", statements.c_str());
+  LoggingService::info(key_of(log_key()), "SQL: %s", statements.c_str());
   execute_on_worker<Results>(
       self<ConnectionImpl>(), FailureRule::CodeOrMessage,
       [statements](ConnectionImpl& connection) { return connection.m_provider->execute_statements(statements, true); },

@@ -96,6 +96,9 @@ if(NOT _sqlite3mc_cached)
     COMMAND ${CMAKE_COMMAND} -E env npm_config_update_notifier=false npm_config_fund=false
             "${TOLVANE_NPM}" pack "${TOLVANE_SQLITE3MC_PACKAGE}@${TOLVANE_SQLITE3MC_VERSION}"
             --pack-destination "${_sqlite3mc_download}"
+            # npm's own cache first; without a network, fail within seconds
+            # instead of retrying for minutes.
+            --prefer-offline --fetch-retries=1 --fetch-retry-mintimeout=2000 --fetch-retry-maxtimeout=10000
     WORKING_DIRECTORY "${_sqlite3mc_download}"
     RESULT_VARIABLE _sqlite3mc_npm_result
     OUTPUT_VARIABLE _sqlite3mc_npm_output

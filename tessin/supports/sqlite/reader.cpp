@@ -137,10 +137,8 @@ Core::Result<std::string> SQLiteReader::text_of(Column col) const {
   if (text == nullptr) {
     // A null cell has no text; any other cell without one ran out of memory
     // while the engine converted it.
-    if (bytes > 0 || sqlite3_column_type(m_statement, col) != SQLITE_NULL) {
-      if (sqlite3_errcode(m_connection) == SQLITE_NOMEM) {
-        return Core::fail(allocation_failure());
-      }
+    if (sqlite3_column_type(m_statement, col) != SQLITE_NULL && sqlite3_errcode(m_connection) == SQLITE_NOMEM) {
+      return Core::fail(allocation_failure());
     }
     return std::string();
   }

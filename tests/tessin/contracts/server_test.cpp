@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "tessin/contracts/server.hpp"
-#include "tessin/contracts/server_vendors.hpp"
 #include "tessin/core/json_properties.hpp"
 
 namespace Tolvane::Providers::Contracts {
@@ -84,12 +83,6 @@ TEST(Server, SettersNotifyOnlyOnARealChange) {
   server->set_ssh_port(23);
   server->set_property("port", Core::PropertyValue(std::uint64_t{0}));
   EXPECT_EQ(changed, (std::vector<std::string>{"ssh-key-private-file", "ssh-port"}));
-}
-
-TEST(ServerVendors, Lists) {
-  EXPECT_EQ(ServerVendors::ARRAY_SUPPORT.front(), "SQLite");
-  EXPECT_EQ(ServerVendors::ARRAY_DATABASE.size(), ServerVendors::ARRAY_LOCAL.size() + ServerVendors::ARRAY_STRUCTURE.size());
-  EXPECT_EQ(ServerVendors::ARRAY_DATABASE[3], "MariaDB");
 }
 
 }  // namespace

@@ -63,19 +63,6 @@ TEST_F(SQLiteReaderTest, TypedReadsConvertAsTheEngineDoes) {
   EXPECT_TRUE(reader->close().has_value());
 }
 
-TEST_F(SQLiteReaderTest, StorageClassNames) {
-  struct Types : ISQLiteType {} types;
-  EXPECT_EQ(types.map_data_type(1), DataType::Int64);
-  EXPECT_EQ(types.map_data_type(2), DataType::Double);
-  EXPECT_EQ(types.map_data_type(3), DataType::String);
-  EXPECT_EQ(types.map_data_type(4), DataType::Blob);
-  EXPECT_EQ(types.map_data_type(5), DataType::DbNull);
-  EXPECT_EQ(types.map_data_type(42), DataType::String);
-  EXPECT_EQ(types.map_dbms_type(2), "FLOAT");
-  EXPECT_EQ(types.map_dbms_type(3), "TEXT");
-  EXPECT_EQ(types.map_dbms_type(0), "ANY");
-}
-
 TEST_F(SQLiteReaderTest, AReaderNeedsAConnectionAndAStatement) {
   EXPECT_EQ(SQLiteReader::create(nullptr, nullptr), nullptr);
   EXPECT_TRUE(m_log.has_critical("connection != NULL"));

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include <glib/gstdio.h>
+
 #include "tessin/contracts/values.hpp"
 #include "tools/tolvane/commands.hpp"
 #include "tools/tolvane/demo_database.hpp"
@@ -40,7 +42,8 @@ class Tour {
       return false;
     }
     print_model(stdout, ***outcome, OutputFormat::Table, m_colour);
-    std::printf("(%zu rows, %.1f ms)\n", (**outcome)->get_rows().size(),
+    const std::size_t rows = (**outcome)->get_rows().size();
+    std::printf("(%zu %s, %.1f ms)\n", rows, rows == 1 ? "row" : "rows",
                 static_cast<double>(g_get_monotonic_time() - started) / 1000.0);
     return true;
   }
@@ -51,6 +54,7 @@ class Tour {
   }
 
   SQLiteConnection& connection() { return *m_connection; }
+  void use(std::shared_ptr<SQLiteConnection> connection) { m_connection = std::move(connection); }
 
  private:
   Session& m_session;
@@ -73,14 +77,18 @@ void show_script_outcomes(Tour& tour, const std::string& script) {
       std::printf("  [%d] a result of %zu row(s): %s\n", number, model->get_rows().size(),
                   model->get_rows().empty() ? "" : display_text(model->get_value_at(0, 0)).c_str());
     } else if (auto error = std::dynamic_pointer_cast<Providers::Contracts::ValueError>(result)) {
-      std::printf("  [%d] error %d: %s\n", number, error->get_code(), error->get_message().c_str());
+      if (error->get_code() == 0) {
+        std::printf("  [%d] no statement (only a comment)\n", number);
+      } else {
+        std::printf("  [%d] error %d: %s\n", number, error->get_code(), error->get_message().c_str());
+      }
     } else if (auto value = std::dynamic_pointer_cast<Providers::Contracts::ValueObject>(result)) {
       std::printf("  [%d] %s row(s) changed\n", number, value->to_string().c_str());
     }
   }
 }
 
-void show_encryption(Tour& tour, Session& session, const std::string& folder) {
+void show_encryption(Session& session, const std::string& folder) {
   const std::string path = folder + "/demo-encrypted.db";
   g_remove(path.c_str());
   OpenRequest keyed{path, "s3cret", "", "", true};
@@ -149,35 +157,35 @@ int run_demo(Session& session, const std::string& dir_option) {
   if (!connection) {
     return report(connection.error());
   }
-  Tour tour2(session, *connection);
+  tour.use(*connection);
   std::printf("  saved as %s\n", path.c_str());
 
-  tour2.heading("What is in it");
+  tour.heading("What is in it");
   auto statement = (*connection)->statement();
-  tour2.query(statement->show_tables("main", "main", nullptr));
-  tour2.query(statement->show_views("main", "main", nullptr));
+  tour.query(statement->show_tables("main", "main", nullptr));
+  tour.query(statement->show_views("main", "main", nullptr));
 
-  tour2.heading("A query runs on a worker thread and completes on the main loop");
-  tour2.query("SELECT customer, count(*) AS orders, round(sum(total), 2) AS spent FROM order_totals "
+  tour.heading("A query runs on a worker thread and completes on the main loop");
+  tour.query("SELECT customer, count(*) AS orders, round(sum(total), 2) AS spent FROM order_totals "
               "GROUP BY customer ORDER BY spent DESC LIMIT 5");
 
-  tour2.heading("Values keep their kinds: integers, reals, UTF-8 texts, NULLs, blobs");
-  tour2.query("SELECT c.id, c.name, c.city, c.credit, p.title, p.price, p.picture FROM customers c "
+  tour.heading("Values keep their kinds: integers, reals, UTF-8 texts, NULLs, blobs");
+  tour.query("SELECT c.id, c.name, c.city, c.credit, p.title, p.price, p.picture FROM customers c "
               "JOIN products p ON p.id = c.id WHERE c.id BETWEEN 10 AND 16");
 
-  tour2.heading("A script goes on past a failing statement");
-  show_script_outcomes(tour2, "SELECT count(*) FROM orders; SELECT * FROM no_such_table; "
+  tour.heading("A script goes on past a failing statement");
+  show_script_outcomes(tour, "SELECT count(*) FROM orders; SELECT * FROM no_such_table; "
                               "UPDATE products SET stock = stock + 1 WHERE id <= 3; -- the end");
 
-  tour2.heading("Transactions");
+  tour.heading("Transactions");
   auto begun = (*connection)->transaction();
   std::printf("  transaction started: %s\n", begun && *begun ? "yes" : "no");
   (*connection)->execute_no_query("DELETE FROM order_items", false);
-  std::printf("  order items after DELETE: %s\n", tour2.scalar("SELECT count(*) FROM order_items").c_str());
+  std::printf("  order items after DELETE: %s\n", tour.scalar("SELECT count(*) FROM order_items").c_str());
   (*connection)->rollback();
-  std::printf("  order items after ROLLBACK: %s\n", tour2.scalar("SELECT count(*) FROM order_items").c_str());
+  std::printf("  order items after ROLLBACK: %s\n", tour.scalar("SELECT count(*) FROM order_items").c_str());
 
-  tour2.heading("SQL texts from the statement object");
+  tour.heading("SQL texts from the statement object");
   std::printf("  %s\n  %s\n  %s\n  %s\n", statement->show_structure("main", "main", "customers", nullptr).c_str(),
               statement->show_content("main", "main", "orders", "*", "note IS NOT NULL", "id", 20, 10).c_str(),
               statement->build_sql_insert("", "customers", {"name", "city"},
@@ -186,9 +194,9 @@ int run_demo(Session& session, const std::string& dir_option) {
                   .c_str(),
               statement->drop_object(Providers::Contracts::DBObject::Table, "main", "main", "odd`name", "").c_str());
 
-  tour2.heading("Encrypted databases");
+  tour.heading("Encrypted databases");
   (*connection)->close();
-  show_encryption(tour2, session, folder);
+  show_encryption(session, folder);
 
   std::printf("\nTry it yourself:\n  tolvane query %s \"SELECT * FROM order_totals LIMIT 10\"\n"
               "  echo \"SELECT count(*) FROM customers;\" | tolvane script %s\n",

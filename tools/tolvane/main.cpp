@@ -1,5 +1,7 @@
 // tolvane: the command-line host of the Tolvane engine.
 
+#include <clocale>
+
 #include <CLI/CLI.hpp>
 
 #include "orvel/version.hpp"
@@ -8,7 +10,9 @@
 int main(int argc, char** argv) {
   using namespace Tolvane::Cli;
 
+  std::setlocale(LC_ALL, "");
   Paths paths = Paths::defaults();
+  bool verbose = false;
   CLI::App app("tolvane: run queries and scripts against SQLite databases, encrypted ones included.", "tolvane");
   app.footer(std::string("\n") + kExitCodeHelp +
              "\n\nSecrets: --key and --password are visible to other users in the process list; prefer the\n"
@@ -17,6 +21,7 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("tolvane ") + Tolvane::Orvel::version());
   app.add_option("--log-dir", paths.log_dir, "Folder of the log files")->default_str(paths.log_dir);
   app.add_option("--profiles", paths.profiles_file, "The profile file")->default_str(paths.profiles_file);
+  app.add_flag("-v,--verbose", verbose, "Also print the engine's log lines on standard error");
   app.require_subcommand(1);
 
   std::vector<Runner> runners{add_query_command(app), add_script_command(app), add_profile_command(app),
@@ -34,7 +39,7 @@ int main(int argc, char** argv) {
     return kUsage;
   }
 
-  Session session(paths);
+  Session session(paths, verbose);
   for (const Runner& runner : runners) {
     if (int code = runner(session); code >= 0) {
       return code;

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 
+#include "orvel/foundation/logging_service.hpp"
 #include "tools/host/startup.hpp"
+#include "tools/tolvane/glib_log_bridge.hpp"
 
 namespace Tolvane::Cli {
 
@@ -47,7 +49,9 @@ std::string describe(const Core::Error& error) {
   return error.message + " (code " + std::to_string(error.code) + ")";
 }
 
-Session::Session(Paths paths) : m_paths(std::move(paths)), m_host(std::make_unique<Host>(m_paths)) {}
+Session::Session(Paths paths, bool verbose) : m_paths(std::move(paths)), m_host(std::make_unique<Host>(m_paths)) {
+  bridge_glib_log(verbose);
+}
 
 Session::~Session() = default;
 
@@ -128,6 +132,12 @@ Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& requ
   }
   if (!request.create && g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
     return std::unexpected(Failure{kCannotOpen, file + " is a folder, not a database file"});
+  }
+  // The connection's own log carries the profile's title and provider.
+  if (auto manager = Orvel::Foundation::LoggingService::get_manager()) {
+    if (auto logger = manager->open((*server)->get_uuid().c_str())) {
+      logger->initialize((*server)->get_title().c_str(), (*server)->get_provider().c_str());
+    }
   }
   auto connection = SQLiteConnection::create();
   std::optional<Core::Status> opened;

@@ -44,7 +44,7 @@ using Outcome = std::expected<T, Failure>;
 // logging down at the end.
 class Session {
  public:
-  explicit Session(Paths paths);
+  Session(Paths paths, bool verbose);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;

@@ -78,7 +78,7 @@ std::unexpected<Core::Error> async_error(int code, const std::string& message) {
   return Core::fail(kAsyncDomain, code, message);
 }
 
-void log_results(const char* key, const IConnection::Results& results) {
+void log_results(const char* key, const Contracts::Database::IConnection::Results& results) {
   for (const Core::ObjectPtr& result : results) {
     if (!result) {
       continue;

@@ -1,6 +1,7 @@
 #include "orvel/supports/database/statement.hpp"
 
 #include "orvel/supports/database/sql_quote.hpp"
+#include "tessin/core/error.hpp"
 #include "tessin/contracts/server.hpp"
 
 namespace Tolvane::Orvel::Supports::Database {

@@ -209,7 +209,7 @@ int run_demo(Session& session, const std::string& dir_option) {
 Runner add_demo_command(CLI::App& app) {
   auto dir = std::make_shared<std::string>();
   CLI::App* command = app.add_subcommand("demo", "Build a sample database and take a short tour");
-  command->description(
+  command->footer(
       "Build a small sample database (customers, products, orders, with foreign keys, an index, a view,\n"
       "a trigger and a few thousand rows) and show what tolvane can do with it. The database is written\n"
       "to $XDG_DATA_HOME/tolvane/demo.db, or into the folder given with --dir.");

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "tessin/contracts/server_vendors.hpp"
 #include "tools/tolvane/commands.hpp"
 
@@ -54,6 +56,35 @@ std::optional<Place> place_of(const ServerSetting& setting, const ServerPtr& ser
   return std::nullopt;
 }
 
+// The profile file keeps groups and organizations only as they hold profiles;
+// a new profile's group (and its organization) are made when missing.
+void make_place(ServerSetting& setting, const std::string& group, const std::string& organization) {
+  using Providers::Contracts::Organization;
+  using Providers::Contracts::ServerGroup;
+  if (group.empty()) {
+    return;
+  }
+  auto has_group = [&group](const std::vector<std::shared_ptr<ServerGroup>>& groups) {
+    return std::any_of(groups.begin(), groups.end(), [&group](const auto& g) { return g->get_name() == group; });
+  };
+  if (!organization.empty()) {
+    auto& organizations = setting.get_organizations();
+    auto found = std::find_if(organizations.begin(), organizations.end(),
+                              [&organization](const auto& o) { return o->get_name() == organization; });
+    if (found == organizations.end()) {
+      organizations.push_back(Organization::with_name(organization));
+      found = organizations.end() - 1;
+    }
+    if (!has_group((*found)->get_groups())) {
+      (*found)->get_groups().push_back(ServerGroup::with_name(group));
+    }
+    return;
+  }
+  if (!has_group(setting.get_groups())) {
+    setting.get_groups().push_back(ServerGroup::with_name(group));
+  }
+}
+
 Outcome<void> save(ServerSetting& setting, const std::string& file) {
   if (Core::Status saved = setting.save(); !saved) {
     return std::unexpected(Failure{kProfileFailure, "cannot write profile file " + file + ": " + saved.error().message});
@@ -74,11 +105,19 @@ int add_profile(Session& session, const ProfileArguments& arguments) {
   gchar* absolute = g_canonicalize_filename(arguments.file.c_str(), nullptr);
   server->set_filename(absolute);
   g_free(absolute);
-  if (!arguments.key.empty()) {
-    server->set_options("PASSWORD=" + arguments.key);
+  const char* key_env = g_getenv("TOLVANE_KEY");
+  const std::string key = !arguments.key.empty() ? arguments.key : (key_env != nullptr ? key_env : "");
+  if (key.find_first_of("=,; ") != std::string::npos) {
+    return report(Failure{kUsage, "an encryption key cannot contain '=', ',', ';' or blanks"});
   }
+  if (!key.empty()) {
+    server->set_options("PASSWORD=" + key);
+  }
+  const char* password_env = g_getenv("TOLVANE_PASSWORD");
   server->set_username(arguments.user);
-  server->set_password(arguments.password);
+  server->set_password(!arguments.password.empty() ? arguments.password
+                                                   : (password_env != nullptr ? password_env : ""));
+  make_place(**setting, arguments.group, arguments.organization);
   (*setting)->append(server, arguments.group, arguments.organization);
   if (auto saved = save(**setting, session.paths().profiles_file); !saved) {
     return report(saved.error());
@@ -166,7 +205,7 @@ int remove_profile(Session& session, const std::string& name) {
 Runner add_profile_command(CLI::App& app) {
   auto arguments = std::make_shared<ProfileArguments>();
   CLI::App* command = app.add_subcommand("profile", "Manage saved connection profiles");
-  command->description(
+  command->footer(
       "Manage the saved connection profiles (the profile file, by default\n"
       "$XDG_CONFIG_HOME/tolvane/servers.json, readable by you only). Passwords and keys are never printed.");
   command->require_subcommand(1);
@@ -174,11 +213,13 @@ Runner add_profile_command(CLI::App& app) {
   CLI::App* add = command->add_subcommand("add", "Save a profile for a database file");
   add->add_option("title", arguments->title, "Name of the profile")->required();
   add->add_option("file", arguments->file, "Database file")->required();
-  add->add_option("--key", arguments->key, "Encryption key of the database (stored in the profile)");
+  add->add_option("--key", arguments->key,
+                  "Encryption key of the database, stored in the profile (default: $TOLVANE_KEY)");
   add->add_option("--user", arguments->user, "User name for databases that require a login");
-  add->add_option("--password", arguments->password, "Password for that user (stored in the profile)");
-  add->add_option("--group", arguments->group, "Put the profile into this server group");
-  add->add_option("--org", arguments->organization, "Look for the group inside this organization");
+  add->add_option("--password", arguments->password,
+                  "Password for that user, stored in the profile (default: $TOLVANE_PASSWORD)");
+  add->add_option("--group", arguments->group, "Put the profile into this server group (made when missing)");
+  add->add_option("--org", arguments->organization, "Put the group inside this organization (made when missing)");
 
   CLI::App* list = command->add_subcommand("list", "List saved profiles: title, uuid, file");
   CLI::App* show = command->add_subcommand("show", "Show one profile");

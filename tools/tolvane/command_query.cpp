@@ -53,7 +53,7 @@ int run_query(Session& session, const QueryArguments& arguments) {
 Runner add_query_command(CLI::App& app) {
   auto arguments = std::make_shared<QueryArguments>();
   CLI::App* command = app.add_subcommand("query", "Run one query and print its rows");
-  command->description(
+  command->footer(
       "Run one query (a statement that returns rows) against a database and print the result.\n"
       "The rows go to standard output; the row count and the elapsed time to standard error.");
   command->add_option("database", arguments->request.database,

@@ -92,7 +92,7 @@ int run_script(Session& session, const ScriptArguments& arguments) {
 Runner add_script_command(CLI::App& app) {
   auto arguments = std::make_shared<ScriptArguments>();
   CLI::App* command = app.add_subcommand("script", "Run a script of SQL statements");
-  command->description(
+  command->footer(
       "Run the statements of a script one after another and print each outcome: the rows of a query,\n"
       "the number of rows a statement changed, or the error of a statement that failed. A failing\n"
       "statement does not stop the script; the exit code is 1 when any statement failed.");

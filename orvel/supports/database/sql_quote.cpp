@@ -21,6 +21,12 @@ std::string quoted(std::string_view name, char quote) {
   return result;
 }
 
-std::string bracketed(std::string_view name) { return "[" + escape_quoted(name, ']') + "]"; }
+std::string bracketed(std::string_view name) {
+  // SQLite ends a bracketed name at the first ']' and has no escape for it.
+  if (name.find(']') != std::string_view::npos) {
+    return quoted(name, '"');
+  }
+  return "[" + std::string(name) + "]";
+}
 
 }  // namespace Tolvane::Orvel::Supports::Database

@@ -165,8 +165,8 @@ std::string SQLiteStatement::rename_object(DBObject type, S, S user_schema, S ol
 }
 
 std::string SQLiteStatement::build_sql_for_view(S user_schema, S old_name, S new_name) {
-  // A quoted name may hold blanks and its own doubled quote; the bare form
-  // covers everything else SQLite keeps in a view's stored text.
+  // A quoted name may hold blanks and its own doubled quote; the last
+  // alternative takes unquoted names.
   static const Core::Regex kCreateView(
       "CREATE VIEW\\s+(?<name>\"(?:[^\"]|\"\")*\"|`(?:[^`]|``)*`|'(?:[^']|'')*'|\\[[^\\]]*\\]|[\\w`'\"\\[\\]]+)"
       "\\s+as",

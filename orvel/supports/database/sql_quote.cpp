@@ -13,14 +13,6 @@ void append_escaped(std::string& out, std::string_view name, char quote) {
   }
 }
 
-std::string enclosed(std::string_view name, char open, char close) {
-  std::string result;
-  result.reserve(name.size() + 2);
-  result.push_back(open);
-  append_escaped(result, name, close);
-  result.push_back(close);
-  return result;
-}
 
 }  // namespace
 
@@ -31,8 +23,21 @@ std::string escape_quoted(std::string_view name, char quote) {
   return result;
 }
 
-std::string quoted(std::string_view name, char quote) { return enclosed(name, quote, quote); }
+std::string quoted(std::string_view name, char quote) {
+  std::string result;
+  result.reserve(name.size() + 2);
+  result.push_back(quote);
+  append_escaped(result, name, quote);
+  result.push_back(quote);
+  return result;
+}
 
-std::string bracketed(std::string_view name) { return enclosed(name, '[', ']'); }
+std::string bracketed(std::string_view name) {
+  // SQLite ends a bracketed name at the first ']' and has no escape for it.
+  if (name.find(']') != std::string_view::npos) {
+    return quoted(name, '"');
+  }
+  return "[" + std::string(name) + "]";
+}
 
 }  // namespace Tolvane::Orvel::Supports::Database

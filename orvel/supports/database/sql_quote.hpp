@@ -18,7 +18,8 @@ ORVEL_API std::string escape_quoted(std::string_view name, char quote);
 // `name` enclosed in `quote` ('"', '`' or '\''), inner quotes doubled.
 ORVEL_API std::string quoted(std::string_view name, char quote);
 
-// `name` enclosed in square brackets, inner ']' doubled.
+// `name` enclosed in square brackets. Brackets cannot carry a ']' (SQLite knows
+// no escape inside them), so such a name is written as `quoted(name, '"')`.
 ORVEL_API std::string bracketed(std::string_view name);
 
 }  // namespace Tolvane::Orvel::Supports::Database

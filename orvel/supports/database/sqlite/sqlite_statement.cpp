@@ -165,8 +165,12 @@ std::string SQLiteStatement::rename_object(DBObject type, S, S user_schema, S ol
 }
 
 std::string SQLiteStatement::build_sql_for_view(S user_schema, S old_name, S new_name) {
-  static const Core::Regex kCreateView("CREATE VIEW\\s+(?<name>[\\w`'\"\\[\\]]+)\\s+as",
-                                       G_REGEX_CASELESS | G_REGEX_MULTILINE);
+  // A quoted name may hold blanks and its own doubled quote; the last
+  // alternative takes unquoted names.
+  static const Core::Regex kCreateView(
+      "CREATE VIEW\\s+(?<name>\"(?:[^\"]|\"\")*\"|`(?:[^`]|``)*`|'(?:[^']|'')*'|\\[[^\\]]*\\]|[\\w`'\"\\[\\]]+)"
+      "\\s+as",
+      G_REGEX_CASELESS | G_REGEX_MULTILINE);
   auto model = connection()->execute_as_model("SELECT sql FROM " + sq(user_schema) +
                                                   ".sqlite_master WHERE type = 'view' and name = " + sq(old_name),
                                               false);

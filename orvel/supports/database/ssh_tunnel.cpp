@@ -1,7 +1,6 @@
 #include "orvel/supports/database/ssh_tunnel.hpp"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -33,23 +32,37 @@ bool port_accepts(unsigned port) {
   return connected;
 }
 
-std::string drain(int fd) {
+// What the process wrote to its standard error file from `offset` on.
+std::string drain(int fd, off_t& offset) {
   std::string text;
   if (fd < 0) {
     return text;
   }
   char buffer[4096];
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
     if (n <= 0) {
       break;
     }
+    offset += n;
     text.append(buffer, static_cast<std::size_t>(n));
   }
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
     text.pop_back();
   }
   return text;
+}
+
+// An unnamed file for the process's standard error: unlike a pipe nobody reads
+// after the open, it never fills up and blocks a talkative client.
+int error_file() {
+  gchar* name = nullptr;
+  int fd = g_file_open_tmp("tolvane-ssh-XXXXXX", &name, nullptr);
+  if (name != nullptr) {
+    ::unlink(name);
+    g_free(name);
+  }
+  return fd;
 }
 
 }  // namespace
@@ -92,18 +105,21 @@ Core::Result<std::unique_ptr<SshTunnel>> SshTunnel::start(const SshTunnelCommand
   }
 
   GPid pid = 0;
-  int stderr_fd = -1;
+  const int stderr_fd = error_file();
   GError* error = nullptr;
-  const gboolean started = g_spawn_async_with_pipes(
+  const gboolean started = g_spawn_async_with_pipes_and_fds(
       nullptr, argv.data(), envp,
       static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_STDOUT_TO_DEV_NULL), nullptr,
-      nullptr, &pid, nullptr, nullptr, &stderr_fd, &error);
+      nullptr, -1, -1, stderr_fd, nullptr, nullptr, 0, &pid, nullptr, nullptr, nullptr, &error);
   g_strfreev(envp);
   if (started == FALSE) {
+    if (stderr_fd >= 0) {
+      ::close(stderr_fd);
+    }
     return Core::fail(Core::Error::take_gerror(error));
   }
-  ::fcntl(stderr_fd, F_SETFL, ::fcntl(stderr_fd, F_GETFL) | O_NONBLOCK);
   std::unique_ptr<SshTunnel> tunnel(new SshTunnel(pid, stderr_fd, command.local_port));
+  off_t read_so_far = 0;
 
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   std::string diagnostics;
@@ -111,9 +127,9 @@ Core::Result<std::unique_ptr<SshTunnel>> SshTunnel::start(const SshTunnelCommand
     if (port_accepts(command.local_port)) {
       return tunnel;
     }
-    diagnostics += drain(stderr_fd);
+    diagnostics += drain(stderr_fd, read_so_far);
     if (!tunnel->running()) {
-      diagnostics += drain(stderr_fd);
+      diagnostics += drain(stderr_fd, read_so_far);
       std::string message = std::string(Core::_("The SSH tunnel process \"")) + command.argv.front() +
                             Core::_("\" ended before the tunnel was open");
       return Core::fail(kDomain, -1, diagnostics.empty() ? message + "." : message + ": " + diagnostics);

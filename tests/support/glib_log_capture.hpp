@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@ namespace Tolvane::Testing {
 
 // Collects what the libraries write to the GLib log (domain "tolvane") while it
 // lives, instead of printing it, so tests can assert on criticals and warnings.
+// Worker threads may log while it collects; read `lines()` once they are done.
 class GLibLogCapture {
  public:
   struct Line {
@@ -25,11 +27,15 @@ class GLibLogCapture {
   // Whether some line at `level` contains `text`.
   bool contains(GLogLevelFlags level, const std::string& text) const;
   bool has_critical(const std::string& text) const { return contains(G_LOG_LEVEL_CRITICAL, text); }
-  void clear() { m_lines.clear(); }
+  void clear() {
+    std::lock_guard lock(m_mutex);
+    m_lines.clear();
+  }
 
  private:
   static void handler(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer self);
 
+  mutable std::mutex m_mutex;
   std::vector<Line> m_lines;
   guint m_handler_id;
 };

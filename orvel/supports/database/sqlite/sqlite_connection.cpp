@@ -1,0 +1,42 @@
+#include "orvel/supports/database/sqlite/sqlite_connection.hpp"
+
+#include "orvel/supports/database/sqlite/sqlite_statement.hpp"
+#include "orvel/supports/database/sqlite_inspector.hpp"
+#include "tessin/supports/sqlite/provider.hpp"
+
+namespace Tolvane::Orvel::Supports::Database {
+
+const Core::TypeInfo& SQLiteConnection::static_type() {
+  static const Core::TypeInfo info("TolvaneOrvelSupportsDatabaseSQLiteConnection", &ConnectionImpl::static_type(), {},
+                                   Core::factory_of<SQLiteConnection>(), {});
+  return info;
+}
+
+SQLiteConnection::SQLiteConnection() { set_provider(Providers::Supports::SQLiteProvider::create()); }
+
+Contracts::Database::IStatementPtr SQLiteConnection::statement() {
+  std::lock_guard lock(m_collaborators_mutex);
+  if (!m_statement) {
+    m_statement = SQLiteStatement::create(this);
+  }
+  return m_statement;
+}
+
+std::shared_ptr<Contracts::Database::IInspectable> SQLiteConnection::inspector() {
+  std::lock_guard lock(m_collaborators_mutex);
+  if (!m_inspector) {
+    m_inspector = SQLiteInspector::create(this);
+  }
+  return m_inspector;
+}
+
+Core::Status SQLiteConnection::update_version() {
+  auto version = execute_as_scalar("SELECT sqlite_version();", false);
+  if (!version) {
+    return Core::fail(std::move(version.error()));
+  }
+  set_version(*version ? (*version)->to_string() : std::string());
+  return {};
+}
+
+}  // namespace Tolvane::Orvel::Supports::Database

@@ -1,0 +1,164 @@
+#include "tools/tolvane/session.hpp"
+
+#include <cstdlib>
+
+#include "orvel/foundation/logging_service.hpp"
+#include "tools/host/startup.hpp"
+#include "tools/tolvane/glib_log_bridge.hpp"
+
+namespace Tolvane::Cli {
+
+using Orvel::Supports::Database::SQLiteConnection;
+using Providers::Contracts::Server;
+using Providers::Contracts::ServerPtr;
+using Providers::Contracts::ServerSetting;
+
+namespace {
+
+std::string env_or(const char* name, const std::string& given) {
+  if (!given.empty()) {
+    return given;
+  }
+  const char* value = g_getenv(name);
+  return value != nullptr ? value : "";
+}
+
+Host::Options host_options(const Paths& paths) {
+  Host::Options options;
+  options.default_uuid = "tolvane";
+  options.log_folder = paths.log_dir;
+  return options;
+}
+
+}  // namespace
+
+struct Session::Host {
+  explicit Host(const Paths& paths) : startup(host_options(paths)) {}
+  Tolvane::Host::Startup startup;
+};
+
+Paths Paths::defaults() {
+  Paths paths;
+  paths.log_dir = std::string(g_get_user_state_dir()) + "/tolvane/logs";
+  paths.profiles_file = std::string(g_get_user_config_dir()) + "/tolvane/servers.json";
+  paths.data_dir = std::string(g_get_user_data_dir()) + "/tolvane";
+  return paths;
+}
+
+std::string describe(const Core::Error& error) {
+  return error.message + " (code " + std::to_string(error.code) + ")";
+}
+
+Session::Session(Paths paths, bool verbose) : m_paths(std::move(paths)), m_host(std::make_unique<Host>(m_paths)) {
+  bridge_glib_log(verbose);
+}
+
+Session::~Session() = default;
+
+Outcome<std::shared_ptr<ServerSetting>> Session::profiles() {
+  if (m_profiles) {
+    return m_profiles;
+  }
+  auto setting = ServerSetting::create();
+  if (g_file_test(m_paths.profiles_file.c_str(), G_FILE_TEST_EXISTS)) {
+    if (Core::Status loaded = setting->load(m_paths.profiles_file); !loaded) {
+      return std::unexpected(
+          Failure{kProfileFailure, "cannot read profile file " + m_paths.profiles_file + ": " + loaded.error().message});
+    }
+  } else {
+    // A first save goes to the usual place; its folder is made then.
+    gchar* folder = g_path_get_dirname(m_paths.profiles_file.c_str());
+    g_mkdir_with_parents(folder, 0700);
+    g_free(folder);
+    setting->load(m_paths.profiles_file);
+  }
+  m_profiles = setting;
+  return m_profiles;
+}
+
+Outcome<ServerPtr> Session::find_profile(const std::string& name) {
+  auto setting = profiles();
+  if (!setting) {
+    return std::unexpected(setting.error());
+  }
+  for (const ServerPtr& server : (*setting)->unite_servers()) {
+    if (server->get_title() == name || server->get_uuid() == name) {
+      return server;
+    }
+  }
+  return std::unexpected(Failure{kProfileFailure, "no saved profile titled \"" + name + "\" or with that uuid"});
+}
+
+Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
+  ServerPtr server;
+  const bool looks_like_path = request.database.find('/') != std::string::npos ||
+                               g_file_test(request.database.c_str(), G_FILE_TEST_EXISTS);
+  if (!looks_like_path) {
+    if (auto saved = find_profile(request.database)) {
+      // Options given on the command line apply to this run only.
+      server = (*saved)->clone(false);
+    }
+  }
+  if (!server) {
+    server = Server::with_provider("SQLite");
+    server->set_title(request.database);
+    server->set_filename(request.database);
+  }
+  const std::string key = env_or("TOLVANE_KEY", request.key);
+  if (!key.empty()) {
+    if (key.find_first_of("=,; ") != std::string::npos) {
+      return std::unexpected(Failure{kUsage, "an encryption key cannot contain '=', ',', ';' or blanks"});
+    }
+    server->set_options("PASSWORD=" + key);
+  }
+  if (!request.user.empty()) {
+    server->set_username(request.user);
+  }
+  const std::string password = env_or("TOLVANE_PASSWORD", request.password);
+  if (!password.empty()) {
+    server->set_password(password);
+  }
+  return server;
+}
+
+Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& request) {
+  auto server = profile_for(request);
+  if (!server) {
+    return std::unexpected(server.error());
+  }
+  const std::string& file = (*server)->get_filename();
+  if (!request.create && !g_file_test(file.c_str(), G_FILE_TEST_EXISTS)) {
+    return std::unexpected(Failure{kCannotOpen, "no database file at " + file + " (use --create to make a new one)"});
+  }
+  if (!request.create && g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
+    return std::unexpected(Failure{kCannotOpen, file + " is a folder, not a database file"});
+  }
+  // The connection's own log carries the profile's title and provider.
+  if (auto manager = Orvel::Foundation::LoggingService::get_manager()) {
+    if (auto logger = manager->open((*server)->get_uuid().c_str())) {
+      logger->initialize((*server)->get_title().c_str(), (*server)->get_provider().c_str());
+    }
+  }
+  auto connection = SQLiteConnection::create();
+  std::optional<Core::Status> opened;
+  connection->open_async(*server, nullptr, [&opened](Core::Status status) { opened = std::move(status); });
+  run_until([&opened] { return opened.has_value(); });
+  if (!*opened) {
+    return std::unexpected(Failure{kCannotOpen, "cannot open " + file + ": " + describe(opened->error())});
+  }
+  // SQLite reads the file only when a statement needs it; a wrong key or a file
+  // that is not a database shows here rather than in the middle of a command.
+  if (auto checked = connection->execute_as_scalar("SELECT count(*) FROM sqlite_master", false); !checked) {
+    connection->close();
+    return std::unexpected(Failure{kCannotOpen, "cannot open " + file + ": " + describe(checked.error())});
+  }
+  return connection;
+}
+
+void Session::run_until(const std::function<bool()>& done) {
+  while (!done()) {
+    Tolvane::Host::run_until(done, 60000);
+  }
+}
+
+}  // namespace Tolvane::Cli

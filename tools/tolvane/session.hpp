@@ -1,0 +1,78 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "orvel/supports/database/sqlite/sqlite_connection.hpp"
+#include "tessin/contracts/server_setting.hpp"
+#include "tools/tolvane/exit_codes.hpp"
+
+namespace Tolvane::Cli {
+
+// Where tolvane keeps its files; each can be overridden on the command line.
+struct Paths {
+  std::string log_dir;        // $XDG_STATE_HOME/tolvane/logs
+  std::string profiles_file;  // $XDG_CONFIG_HOME/tolvane/servers.json
+  std::string data_dir;       // $XDG_DATA_HOME/tolvane
+
+  static Paths defaults();
+};
+
+// What names the database to open and how to get in.
+struct OpenRequest {
+  std::string database;  // a file path, or the title or uuid of a saved profile
+  std::string key;       // encryption key; also from TOLVANE_KEY
+  std::string user;
+  std::string password;  // also from TOLVANE_PASSWORD
+  bool create = false;   // allow making a new database file
+};
+
+// A failure of the command: the one line to print and the exit code.
+struct Failure {
+  int exit_code;
+  std::string message;
+};
+
+template <class T>
+using Outcome = std::expected<T, Failure>;
+
+// One run of the command: meets the host obligations (services registered,
+// logging initialised into the log folder, the profile file at its path, the
+// default main context run while asynchronous work is in flight) and shuts
+// logging down at the end.
+class Session {
+ public:
+  Session(Paths paths, bool verbose);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  const Paths& paths() const { return m_paths; }
+
+  // The saved profiles, loaded on first use; a missing file is an empty list.
+  Outcome<std::shared_ptr<Providers::Contracts::ServerSetting>> profiles();
+  // Finds a saved profile by title or uuid.
+  Outcome<Providers::Contracts::ServerPtr> find_profile(const std::string& name);
+
+  // The profile to open for a request: a saved profile, or one made for a file path.
+  Outcome<Providers::Contracts::ServerPtr> profile_for(const OpenRequest& request);
+  // Opens the request's database asynchronously and runs the main loop until it is open.
+  Outcome<std::shared_ptr<Orvel::Supports::Database::SQLiteConnection>> open(const OpenRequest& request);
+
+  // Runs the default main context until `done` holds.
+  void run_until(const std::function<bool()>& done);
+
+ private:
+  struct Host;
+
+  Paths m_paths;
+  std::unique_ptr<Host> m_host;
+  std::shared_ptr<Providers::Contracts::ServerSetting> m_profiles;
+};
+
+// "what failed: the engine's message (domain code)".
+std::string describe(const Core::Error& error);
+
+}  // namespace Tolvane::Cli

@@ -27,35 +27,4 @@ MetaUserPtr MetaUser::with_names(OptionalText database, OptionalText schema, Opt
   return node;
 }
 
-MetaObjectPtr MetaUser::clone() const {
-  auto copy = std::static_pointer_cast<MetaUser>(MetaObject::clone());
-  copy->m_relations = m_relations;
-  copy->m_privileges = m_privileges;
-  return copy;
-}
-
-Core::Json::NodeRef MetaUser::serialize_property(std::string_view property_name,
-                                                 const Core::PropertySpec& spec) const {
-  if (property_name == "relations") {
-    return map_node(m_relations);
-  }
-  if (property_name == "privileges") {
-    return map_node(m_privileges);
-  }
-  return MetaObject::serialize_property(property_name, spec);
-}
-
-bool MetaUser::deserialize_property(std::string_view property_name, const Core::PropertySpec& spec,
-                                    JsonNode* node) {
-  if (property_name == "relations") {
-    set_relations(read_map(node));
-    return true;
-  }
-  if (property_name == "privileges") {
-    set_privileges(read_map(node));
-    return true;
-  }
-  return MetaObject::deserialize_property(property_name, spec, node);
-}
-
 }  // namespace Tolvane::Orvel::MetaModel

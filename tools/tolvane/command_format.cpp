@@ -1,8 +1,5 @@
 // tolvane format [file|-] [--minify]
 
-#include <iostream>
-#include <iterator>
-
 #include "orvel/supports/database/formatter.hpp"
 #include "tools/tolvane/commands.hpp"
 
@@ -16,20 +13,11 @@ struct FormatArguments {
 };
 
 int run_format(const FormatArguments& arguments) {
-  std::string text;
-  if (arguments.file == "-") {
-    text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-  } else {
-    gchar* contents = nullptr;
-    gsize length = 0;
-    GError* error = nullptr;
-    if (g_file_get_contents(arguments.file.c_str(), &contents, &length, &error) == FALSE) {
-      Core::Error failure = Core::Error::take_gerror(error);
-      return report(Failure{kInputFailure, "cannot read " + arguments.file + ": " + failure.message});
-    }
-    text.assign(contents, length);
-    g_free(contents);
+  auto input = read_input(arguments.file);
+  if (!input) {
+    return report(input.error());
   }
+  std::string text = std::move(*input);
   // A file's final line break is not part of the SQL.
   while (!text.empty() && g_ascii_isspace(text.back())) {
     text.pop_back();

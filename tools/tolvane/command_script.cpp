@@ -2,9 +2,6 @@
 
 #include <unistd.h>
 
-#include <iostream>
-#include <iterator>
-
 #include "tessin/contracts/values.hpp"
 #include "tools/tolvane/commands.hpp"
 #include "tools/tolvane/result_printer.hpp"
@@ -18,28 +15,8 @@ struct ScriptArguments {
   std::string file = "-";
 };
 
-Outcome<std::string> read_script(const std::string& file) {
-  if (file == "-") {
-    std::string text((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-    if (std::cin.bad()) {
-      return std::unexpected(Failure{kInputFailure, "cannot read the script from standard input"});
-    }
-    return text;
-  }
-  gchar* contents = nullptr;
-  gsize length = 0;
-  GError* error = nullptr;
-  if (g_file_get_contents(file.c_str(), &contents, &length, &error) == FALSE) {
-    Core::Error failure = Core::Error::take_gerror(error);
-    return std::unexpected(Failure{kInputFailure, "cannot read script " + file + ": " + failure.message});
-  }
-  std::string text(contents, length);
-  g_free(contents);
-  return text;
-}
-
 int run_script(Session& session, const ScriptArguments& arguments) {
-  auto text = read_script(arguments.file);
+  auto text = read_input(arguments.file);
   if (!text) {
     return report(text.error());
   }

@@ -19,6 +19,9 @@ Runner add_format_command(CLI::App& app);
 // Adds --key, --user, --password and --create to a command that opens a database.
 void add_open_options(CLI::App& command, OpenRequest& request);
 
+// The content of a file, or of standard input for "-".
+Outcome<std::string> read_input(const std::string& file);
+
 // Prints "tolvane: <message>" on standard error and returns the failure's exit code.
 int report(const Failure& failure);
 

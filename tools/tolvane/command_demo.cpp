@@ -33,16 +33,16 @@ class Tour {
   // Runs a query on the main loop, as a front end would, and prints the rows.
   bool query(const std::string& text) {
     sql(text);
-    std::optional<Core::Result<TableModelPtr>> outcome;
+    using Queried = Core::Result<TableModelPtr>;
     const gint64 started = g_get_monotonic_time();
-    m_connection->execute_as_model_async(text, [&outcome](auto result) { outcome = std::move(result); });
-    m_session.run_until([&outcome] { return outcome.has_value(); });
-    if (!*outcome) {
-      std::printf("  failed: %s\n", describe(outcome->error()).c_str());
+    Queried outcome =
+        m_session.await<Queried>([&](auto done) { m_connection->execute_as_model_async(text, done); });
+    if (!outcome) {
+      std::printf("  failed: %s\n", describe(outcome.error()).c_str());
       return false;
     }
-    print_model(stdout, ***outcome, OutputFormat::Table, m_colour);
-    const std::size_t rows = (**outcome)->get_rows().size();
+    print_model(stdout, **outcome, OutputFormat::Table, m_colour);
+    const std::size_t rows = (*outcome)->get_rows().size();
     std::printf("(%zu %s, %.1f ms)\n", rows, rows == 1 ? "row" : "rows",
                 static_cast<double>(g_get_monotonic_time() - started) / 1000.0);
     return true;

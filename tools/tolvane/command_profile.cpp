@@ -105,18 +105,15 @@ int add_profile(Session& session, const ProfileArguments& arguments) {
   gchar* absolute = g_canonicalize_filename(arguments.file.c_str(), nullptr);
   server->set_filename(absolute);
   g_free(absolute);
-  const char* key_env = g_getenv("TOLVANE_KEY");
-  const std::string key = !arguments.key.empty() ? arguments.key : (key_env != nullptr ? key_env : "");
-  if (key.find_first_of("=,; ") != std::string::npos) {
-    return report(Failure{kUsage, "an encryption key cannot contain '=', ',', ';' or blanks"});
+  const std::string key = secret_or_env(arguments.key, "TOLVANE_KEY");
+  if (auto bad = check_key(key)) {
+    return report(*bad);
   }
   if (!key.empty()) {
     server->set_options("PASSWORD=" + key);
   }
-  const char* password_env = g_getenv("TOLVANE_PASSWORD");
   server->set_username(arguments.user);
-  server->set_password(!arguments.password.empty() ? arguments.password
-                                                   : (password_env != nullptr ? password_env : ""));
+  server->set_password(secret_or_env(arguments.password, "TOLVANE_PASSWORD"));
   make_place(**setting, arguments.group, arguments.organization);
   (*setting)->append(server, arguments.group, arguments.organization);
   if (auto saved = save(**setting, session.paths().profiles_file); !saved) {

@@ -23,15 +23,15 @@ int run_query(Session& session, const QueryArguments& arguments) {
   if (!connection) {
     return report(connection.error());
   }
-  std::optional<Core::Result<Providers::Contracts::TableModelPtr>> outcome;
+  using Queried = Core::Result<Providers::Contracts::TableModelPtr>;
   const gint64 started = g_get_monotonic_time();
-  (*connection)->execute_as_model_async(arguments.sql, [&outcome](auto result) { outcome = std::move(result); });
-  session.run_until([&outcome] { return outcome.has_value(); });
+  Queried outcome = session.await<Queried>(
+      [&](auto done) { (*connection)->execute_as_model_async(arguments.sql, done); });
   const double elapsed_ms = static_cast<double>(g_get_monotonic_time() - started) / 1000.0;
   (*connection)->close();
 
-  if (!*outcome) {
-    const Core::Error& error = outcome->error();
+  if (!outcome) {
+    const Core::Error& error = outcome.error();
     // The provider reports a statement without result columns as a failure,
     // although the statement ran.
     if (error.code == -1 && error.message == Core::_("No data returned.")) {
@@ -40,7 +40,7 @@ int run_query(Session& session, const QueryArguments& arguments) {
     }
     return report(Failure{kStatementFailed, "query failed on " + arguments.request.database + ": " + describe(error)});
   }
-  const auto& model = **outcome;
+  const auto& model = *outcome;
   print_model(stdout, *model, format, format == OutputFormat::Table && isatty(fileno(stdout)) != 0);
   std::fflush(stdout);
   const std::size_t rows = model->get_rows().size();

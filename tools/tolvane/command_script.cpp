@@ -24,20 +24,20 @@ int run_script(Session& session, const ScriptArguments& arguments) {
   if (!connection) {
     return report(connection.error());
   }
-  std::optional<Core::Result<Orvel::Contracts::Database::IConnection::Results>> outcome;
-  (*connection)->execute_async(*text, [&outcome](auto result) { outcome = std::move(result); });
-  session.run_until([&outcome] { return outcome.has_value(); });
+  using Ran = Core::Result<Orvel::Contracts::Database::IConnection::Results>;
+  Ran outcome =
+      session.await<Ran>([&](auto done) { (*connection)->execute_async(*text, done); });
   (*connection)->close();
-  if (!*outcome) {
+  if (!outcome) {
     return report(Failure{kStatementFailed, "script failed on " + arguments.request.database + ": " +
-                                                describe(outcome->error())});
+                                                describe(outcome.error())});
   }
 
   using namespace Providers::Contracts;
   const bool colour = isatty(fileno(stdout)) != 0;
   int failures = 0;
   int number = 0;
-  for (const Core::ObjectPtr& result : **outcome) {
+  for (const Core::ObjectPtr& result : *outcome) {
     ++number;
     if (auto model = std::dynamic_pointer_cast<TableModel>(result)) {
       const std::size_t rows = model->get_rows().size();

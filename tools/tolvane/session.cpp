@@ -15,14 +15,6 @@ using Providers::Contracts::ServerSetting;
 
 namespace {
 
-std::string env_or(const char* name, const std::string& given) {
-  if (!given.empty()) {
-    return given;
-  }
-  const char* value = g_getenv(name);
-  return value != nullptr ? value : "";
-}
-
 Host::Options host_options(const Paths& paths) {
   Host::Options options;
   options.default_uuid = "tolvane";
@@ -36,6 +28,21 @@ struct Session::Host {
   explicit Host(const Paths& paths) : startup(host_options(paths)) {}
   Tolvane::Host::Startup startup;
 };
+
+std::string secret_or_env(const std::string& given, const char* variable) {
+  if (!given.empty()) {
+    return given;
+  }
+  const char* value = g_getenv(variable);
+  return value != nullptr ? value : "";
+}
+
+std::optional<Failure> check_key(const std::string& key) {
+  if (key.find_first_of("=,; ") != std::string::npos) {
+    return Failure{kUsage, "an encryption key cannot contain '=', ',', ';' or blanks"};
+  }
+  return std::nullopt;
+}
 
 Paths Paths::defaults() {
   Paths paths;
@@ -104,17 +111,17 @@ Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
     server->set_title(request.database);
     server->set_filename(request.database);
   }
-  const std::string key = env_or("TOLVANE_KEY", request.key);
+  const std::string key = secret_or_env(request.key, "TOLVANE_KEY");
+  if (auto bad = check_key(key)) {
+    return std::unexpected(*bad);
+  }
   if (!key.empty()) {
-    if (key.find_first_of("=,; ") != std::string::npos) {
-      return std::unexpected(Failure{kUsage, "an encryption key cannot contain '=', ',', ';' or blanks"});
-    }
     server->set_options("PASSWORD=" + key);
   }
   if (!request.user.empty()) {
     server->set_username(request.user);
   }
-  const std::string password = env_or("TOLVANE_PASSWORD", request.password);
+  const std::string password = secret_or_env(request.password, "TOLVANE_PASSWORD");
   if (!password.empty()) {
     server->set_password(password);
   }
@@ -140,11 +147,9 @@ Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& requ
     }
   }
   auto connection = SQLiteConnection::create();
-  std::optional<Core::Status> opened;
-  connection->open_async(*server, nullptr, [&opened](Core::Status status) { opened = std::move(status); });
-  run_until([&opened] { return opened.has_value(); });
-  if (!*opened) {
-    return std::unexpected(Failure{kCannotOpen, "cannot open " + file + ": " + describe(opened->error())});
+  Core::Status opened = await<Core::Status>([&](auto done) { connection->open_async(*server, nullptr, done); });
+  if (!opened) {
+    return std::unexpected(Failure{kCannotOpen, "cannot open " + file + ": " + describe(opened.error())});
   }
   // SQLite reads the file only when a statement needs it; a wrong key or a file
   // that is not a database shows here rather than in the middle of a command.

@@ -38,6 +38,11 @@ struct Failure {
 template <class T>
 using Outcome = std::expected<T, Failure>;
 
+// A key or password given on the command line, else the environment variable's.
+std::string secret_or_env(const std::string& given, const char* variable);
+// A failure when `key` holds a character that ends the key in the profile options.
+std::optional<Failure> check_key(const std::string& key);
+
 // One run of the command: meets the host obligations (services registered,
 // logging initialised into the log folder, the profile file at its path, the
 // default main context run while asynchronous work is in flight) and shuts
@@ -63,6 +68,16 @@ class Session {
 
   // Runs the default main context until `done` holds.
   void run_until(const std::function<bool()>& done);
+
+  // Starts an asynchronous operation and runs the main loop until it completes:
+  // `start` receives the completion to hand to the operation.
+  template <class Outcome>
+  Outcome await(const std::function<void(std::function<void(Outcome)>)>& start) {
+    std::optional<Outcome> outcome;
+    start([&outcome](Outcome result) { outcome = std::move(result); });
+    run_until([&outcome] { return outcome.has_value(); });
+    return std::move(*outcome);
+  }
 
  private:
   struct Host;

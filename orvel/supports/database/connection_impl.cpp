@@ -384,7 +384,8 @@ void execute_on_worker(std::shared_ptr<ConnectionImpl> connection, FailureRule r
   run_async<T>(
       std::move(connection), std::move(call),
       [rule, log_success = std::move(log_success), done = std::move(done)](AsyncRecord<T>& record) {
-        const std::string key = record.connection->get_server() ? record.connection->get_server()->get_uuid() : "";
+        const auto server = record.connection->get_server();
+        const std::string key = server ? server->get_uuid() : std::string();
         if (failed(rule, record.code, record.message)) {
           LoggingService::error(key_of(key), "failed: %d -> %s", record.code, record.message.c_str());
           deliver<Core::Result<T>>(record.caller, done, async_error(record.code, record.message));

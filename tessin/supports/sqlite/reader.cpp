@@ -205,13 +205,11 @@ Core::Result<ValueObjectPtr> SQLiteReader::get_value(Column col) {
     case SQLITE_FLOAT:
       return Contracts::ValueDouble::create(sqlite3_column_double(m_statement, col));
     case SQLITE_BLOB: {
-      const void* data = sqlite3_column_blob(m_statement, col);
-      const int bytes = sqlite3_column_bytes(m_statement, col);
-      if (data == nullptr && bytes > 0) {
-        return Core::fail(allocation_failure());
+      auto bytes = get_binary(col);
+      if (!bytes) {
+        return Core::fail(std::move(bytes.error()));
       }
-      return std::make_shared<Contracts::ValueBlob>(static_cast<const std::uint8_t*>(data),
-                                                    static_cast<std::size_t>(bytes));
+      return std::make_shared<Contracts::ValueBlob>(std::move(*bytes));
     }
     default: {
       auto text = text_of(col);

@@ -67,7 +67,7 @@ std::string StringHelper::proper_case(std::string_view str) {
   static const Core::Regex word("[\\w']+", G_REGEX_CASELESS | G_REGEX_MULTILINE);
   std::string result;
   result.reserve(str.size());
-  Core::GMatchInfoPtr match = word.match_all(str);
+  Core::GMatchInfoPtr match = word.match(str);
   std::size_t copied = 0;
   while (match && g_match_info_matches(match.get())) {
     gint start = 0;

@@ -66,8 +66,6 @@ GMatchInfoPtr Regex::match(std::string_view text) const {
   return GMatchInfoPtr(info);
 }
 
-GMatchInfoPtr Regex::match_all(std::string_view text) const { return match(text); }
-
 std::string Regex::replace(std::string_view text, const char* replacement) const {
   if (!valid()) {
     return std::string(text);

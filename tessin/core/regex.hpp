@@ -33,11 +33,9 @@ class TESSIN_API Regex {
   GRegex* get() const noexcept { return m_regex.get(); }
 
   bool matches(std::string_view text) const;
-  // The first match, kept for group lookups. The match info points into
-  // `text`, which must outlive it.
+  // The first match, kept for group lookups; g_match_info_next walks on to the
+  // following ones. The match info points into `text`, which must outlive it.
   GMatchInfoPtr match(std::string_view text) const;
-  // Every match, for g_match_info_next.
-  GMatchInfoPtr match_all(std::string_view text) const;
 
   // Replaces every match; `replacement` may refer to groups ("\\1", "\\g<name>").
   std::string replace(std::string_view text, const char* replacement) const;

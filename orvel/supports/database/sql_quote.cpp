@@ -16,13 +16,6 @@ void append_escaped(std::string& out, std::string_view name, char quote) {
 
 }  // namespace
 
-std::string escape_quoted(std::string_view name, char quote) {
-  std::string result;
-  result.reserve(name.size());
-  append_escaped(result, name, quote);
-  return result;
-}
-
 std::string quoted(std::string_view name, char quote) {
   std::string result;
   result.reserve(name.size() + 2);

@@ -12,9 +12,6 @@
 
 namespace Tolvane::Orvel::Supports::Database {
 
-// `name` with every `quote` doubled, without the enclosing quotes.
-ORVEL_API std::string escape_quoted(std::string_view name, char quote);
-
 // `name` enclosed in `quote` ('"', '`' or '\''), inner quotes doubled.
 ORVEL_API std::string quoted(std::string_view name, char quote);
 

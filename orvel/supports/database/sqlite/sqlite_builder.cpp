@@ -145,8 +145,10 @@ const MetaColumn* inline_column(const MetaTable& table, const MetaConstraint& co
   if (column.empty()) {
     return nullptr;
   }
+  // A renamed column keeps its constraints.
   for (const MetaColumn* candidate : live_columns(table)) {
-    if (candidate->get_name() == column) {
+    if (candidate->get_name() == column ||
+        (candidate->get_version() == DataVersion::Update && candidate->get_original() == column)) {
       return candidate;
     }
   }
@@ -190,6 +192,17 @@ std::string deferrable_ending(const std::string& deferrable) {
     return " DEFERRABLE INITIALLY DEFERRED,\n";
   }
   return ",\n";
+}
+
+// Whether a CREATE text names `name` anywhere (as a word or quoted name).
+bool names_object(std::string_view sql, std::string_view name) {
+  for (const auto& token : Providers::Supports::tokenize_sql(sql)) {
+    if ((token.kind == SqlTokenKind::Word || token.kind == SqlTokenKind::QuotedName) &&
+        same_name(Providers::Supports::unquote_sql(token.text(sql)), name)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // A trigger of a view as the database holds it, its name put under `schema`.
@@ -652,6 +665,72 @@ std::string SQLiteBuilder::backup_name(const MetaTable& table) {
   }
 }
 
+std::string SQLiteBuilder::dependent_checks(const MetaTable& table) {
+  const std::string schema = table.get_schema().empty() ? std::string("main") : table.get_schema();
+  std::vector<std::string> statements;
+  auto add = [&statements](std::string statement) {
+    if (std::find(statements.begin(), statements.end(), statement) == statements.end()) {
+      statements.push_back(std::move(statement));
+    }
+  };
+  // A statement whose compilation compiles the triggers of `target` for `event`.
+  auto firing = [&](const std::string& target, const std::string& event, std::string column) {
+    const std::string name = qualified(schema, target, '"');
+    if (event == "INSERT") {
+      add("EXPLAIN INSERT INTO " + name + " DEFAULT VALUES;\n");
+    } else if (event == "DELETE") {
+      add("EXPLAIN DELETE FROM " + name + ";\n");
+    } else if (event == "UPDATE") {
+      if (column.empty()) {
+        auto first = m_connection->execute_as_scalar(
+            "SELECT name FROM pragma_table_info(" + sq(target) + ", " + sq(schema) + ") LIMIT 1;", false);
+        column = first && *first ? (*first)->to_string() : std::string();
+      }
+      if (!column.empty()) {
+        add("EXPLAIN UPDATE " + name + " SET " + dq(column) + " = " + dq(column) + ";\n");
+      }
+    }
+  };
+  const std::vector<const MetaColumn*> columns = live_columns(table);
+  for (const auto& trigger : table.get_triggers()) {
+    if (trigger && !is_deleted(*trigger)) {
+      const auto named = split_list(trigger->get_columns());
+      firing(table.get_name(), trigger->get_event(),
+             !named.empty() ? Providers::Supports::unquote_sql(named.front())
+                            : (columns.empty() ? std::string() : columns.front()->get_name()));
+    }
+  }
+  auto objects = m_connection->execute_as_model(
+      "SELECT type, name, tbl_name, sql FROM " + bq(schema) +
+          ".sqlite_master WHERE type IN ('view', 'trigger') ORDER BY rowid;",
+      false);
+  if (!objects) {
+    TOLVANE_LOG_UNCAUGHT(objects.error());
+  } else {
+    for (std::size_t row = 0; row < (*objects)->get_rows().size(); ++row) {
+      auto cell = [&](int column) {
+        auto value = (*objects)->get_value_at(column, static_cast<int>(row));
+        return value ? value->to_string() : std::string();
+      };
+      const std::string sql = cell(3);
+      // The table's own triggers are made again from the metadata, above.
+      if (same_name(cell(2), table.get_name()) || !names_object(sql, table.get_name())) {
+        continue;
+      }
+      if (cell(0) == "view") {
+        add("EXPLAIN SELECT * FROM " + qualified(schema, cell(1), '"') + ";\n");
+      } else if (auto trigger = read_create_trigger(sql)) {
+        firing(cell(2), trigger->event, trigger->columns.empty() ? std::string() : trigger->columns.front());
+      }
+    }
+  }
+  std::string text;
+  for (const std::string& statement : statements) {
+    text += statement;
+  }
+  return text;
+}
+
 std::vector<std::string> SQLiteBuilder::checked_tables(const MetaTable& table) {
   std::vector<std::string> tables{table.get_name()};
   const std::string schema = table.get_schema().empty() ? std::string("main") : table.get_schema();
@@ -761,6 +840,7 @@ std::string SQLiteBuilder::patch_table(const MetaModel::MetaTablePtr& table) {
   // table's triggers.
   text += build_table_indexes(*table);
   text += build_table_triggers(*table);
+  text += dependent_checks(*table);
   // With foreign keys on the whole schema is expected to hold; with them off
   // only what the rebuild can break is checked: the table's own keys and the
   // keys of the tables that refer to it (a key naming a column that is gone

@@ -56,6 +56,10 @@ class ORVEL_API SQLiteBuilder final : public SqlBuilder {
   std::string build_table_triggers(const MetaModel::MetaTable& table);
   // "<name>_old_<local time>", with a counter when that name is taken.
   std::string backup_name(const MetaModel::MetaTable& table);
+  // EXPLAIN statements that compile every view and trigger that names the
+  // table, and the table's own triggers: a column they use that the rebuild
+  // removed or renamed fails them ("no such column"), while nothing runs.
+  std::string dependent_checks(const MetaModel::MetaTable& table);
   // The table and the tables whose foreign keys refer to it.
   std::vector<std::string> checked_tables(const MetaModel::MetaTable& table);
   // The value of a connection setting ("PRAGMA <name>"), or `fallback`.

@@ -121,11 +121,16 @@ std::vector<const MetaColumn*> primary_key(const MetaTable& table) {
       key.push_back(column);
     }
   }
-  // In key order; columns without a key position keep the list order.
-  std::stable_sort(key.begin(), key.end(), [](const MetaColumn* a, const MetaColumn* b) {
-    return a->get_primary_ordinal() != 0 && b->get_primary_ordinal() != 0 &&
-           a->get_primary_ordinal() < b->get_primary_ordinal();
+  // In key order when every column knows its place in the key (as filled
+  // columns do), else in list order.
+  const bool ordered = std::all_of(key.begin(), key.end(), [](const MetaColumn* column) {
+    return column->get_primary_ordinal() != 0;
   });
+  if (ordered) {
+    std::stable_sort(key.begin(), key.end(), [](const MetaColumn* a, const MetaColumn* b) {
+      return a->get_primary_ordinal() < b->get_primary_ordinal();
+    });
+  }
   return key;
 }
 

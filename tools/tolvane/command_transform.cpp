@@ -437,6 +437,38 @@ int run_transform(Session& session, const TransformArguments& arguments) {
 
 }  // namespace
 
+void tour_structure(Orvel::Supports::Database::SQLiteConnection& connection) {
+  auto orders = MetaTable::with_names("demo", "main", "orders");
+  (void)connection.adapter()->fill_meta_table(orders, true);
+  std::printf("  the adapter read \"orders\"; the builder writes it back:\n\n%s",
+              connection.builder()->build_table(orders, true).c_str());
+  auto products = MetaTable::with_names("demo", "main", "products");
+  (void)connection.adapter()->fill_meta_table(products, true);
+  TransformArguments edits;
+  edits.additions = {"discount REAL"};
+  edits.defaults = {"discount=0.0"};
+  auto inspector = connection.inspector();
+  if (auto failed = TableEdit(*products, inspector.get()).apply(edits)) {
+    std::printf("  %s\n", failed->message.c_str());
+    return;
+  }
+  auto count = [&](const char* sql) {
+    auto value = connection.execute_as_scalar(sql, false);
+    return value && *value ? (*value)->to_string() : std::string("?");
+  };
+  const std::string before = count("SELECT count(*) FROM products");
+  auto outcome = Orvel::Supports::Database::ScriptRunner(connection).run(connection.builder()->patch_table(products));
+  if (!outcome) {
+    std::printf("  the rebuild failed and changed nothing: %s\n", outcome.error().describe().c_str());
+    return;
+  }
+  std::printf("  products rebuilt with a new column in %zu statements: %s rows before, %s after;\n"
+              "  order_totals, which joins products, still gives %s rows; foreign key violations: %s\n",
+              *outcome, before.c_str(), count("SELECT count(*) FROM products").c_str(),
+              count("SELECT count(*) FROM order_totals").c_str(),
+              count("SELECT count(*) FROM pragma_foreign_key_check").c_str());
+}
+
 Runner add_transform_command(CLI::App& app) {
   auto arguments = std::make_shared<TransformArguments>();
   CLI::App* command = app.add_subcommand("transform", "Change a table's definition by rebuilding it safely");

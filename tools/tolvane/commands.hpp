@@ -19,6 +19,9 @@ Runner add_tables_command(CLI::App& app);
 Runner add_schema_command(CLI::App& app);
 Runner add_transform_command(CLI::App& app);
 
+// The demo's look at the structure: a table's CREATE text and a table rebuilt.
+void tour_structure(Orvel::Supports::Database::SQLiteConnection& connection);
+
 // Adds --key, --user, --password and --create to a command that opens a database.
 void add_open_options(CLI::App& command, OpenRequest& request);
 

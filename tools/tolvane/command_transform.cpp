@@ -265,46 +265,53 @@ class TableEdit {
     return std::nullopt;
   }
 
-  std::optional<Failure> set_type(const std::string& text) {
-    auto parts = assignment(text, "--type");
+  // "COLUMN=VALUE" with the column found.
+  Outcome<std::pair<MetaColumnPtr, std::string>> column_assignment(const std::string& text, const char* option) {
+    auto parts = assignment(text, option);
     if (!parts) {
-      return parts.error();
+      return std::unexpected(parts.error());
     }
     auto column = find(parts->first);
     if (!column) {
-      return column.error();
+      return std::unexpected(column.error());
     }
-    auto declared = checked_type(parts->second);
+    return std::pair{*column, parts->second};
+  }
+
+  std::optional<Failure> set_type(const std::string& text) {
+    auto parts = column_assignment(text, "--type");
+    if (!parts) {
+      return parts.error();
+    }
+    auto& [column, type] = *parts;
+    auto declared = checked_type(type);
     if (!declared) {
       return declared.error();
     }
-    Orvel::Supports::Database::SQLiteAdapter::set_declared_type(**column, *declared, m_inspector);
-    touch(**column);
+    Orvel::Supports::Database::SQLiteAdapter::set_declared_type(*column, *declared, m_inspector);
+    touch(*column);
     return std::nullopt;
   }
 
   std::optional<Failure> set_default(const std::string& text) {
-    auto parts = assignment(text, "--default");
+    auto parts = column_assignment(text, "--default");
     if (!parts) {
       return parts.error();
     }
-    auto column = find(parts->first);
-    if (!column) {
-      return column.error();
-    }
+    auto& [column, value] = *parts;
     // One expression: balanced, complete, no second statement.
     int depth = 0;
-    bool sound = !parts->second.empty();
-    for (const SqlToken& token : Providers::Supports::tokenize_sql(parts->second)) {
-      const std::string_view piece = token.text(parts->second);
+    bool sound = !value.empty();
+    for (const SqlToken& token : Providers::Supports::tokenize_sql(value)) {
+      const std::string_view piece = token.text(value);
       depth += piece == "(" ? 1 : piece == ")" ? -1 : 0;
       sound = sound && depth >= 0 && token.kind != SqlTokenKind::Illegal && token.kind != SqlTokenKind::Semicolon;
     }
     if (!sound || depth != 0) {
-      return usage("--default " + parts->first + " needs one SQL value or expression, not \"" + parts->second + "\"");
+      return usage("--default " + column->get_name() + " needs one SQL value or expression, not \"" + value + "\"");
     }
-    (*column)->set_default_value(parts->second);
-    touch(**column);
+    column->set_default_value(value);
+    touch(*column);
     return std::nullopt;
   }
 

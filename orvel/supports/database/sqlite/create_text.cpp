@@ -198,16 +198,27 @@ class Cursor {
     }                                                \
   } while (0)
 
-// "CREATE [TEMP|TEMPORARY] <kind> [IF NOT EXISTS]": true when TEMP was given.
-Core::Result<bool> header(Cursor& cursor, std::string_view kind) {
+// "CREATE [TEMP|TEMPORARY] <kind> [IF NOT EXISTS] [schema.]name".
+struct Header {
+  bool temporary = false;
+  Cursor::QualifiedName name;
+};
+
+Core::Result<Header> header(Cursor& cursor, std::string_view kind, const char* what) {
+  Header header;
   READ_OR_FAIL(cursor.expect_word("CREATE"));
-  const bool temporary = cursor.accept_word("TEMP") || cursor.accept_word("TEMPORARY");
+  header.temporary = cursor.accept_word("TEMP") || cursor.accept_word("TEMPORARY");
   READ_OR_FAIL(cursor.expect_word(kind));
   if (cursor.accept_word("IF")) {
     READ_OR_FAIL(cursor.expect_word("NOT"));
     READ_OR_FAIL(cursor.expect_word("EXISTS"));
   }
-  return temporary;
+  auto name = cursor.qualified_name(what);
+  if (!name) {
+    return Core::fail(std::move(name.error()));
+  }
+  header.name = std::move(*name);
+  return header;
 }
 
 // "ON CONFLICT <word>", upper-case; "" without it.
@@ -680,19 +691,15 @@ Core::Result<IndexText> read_create_index(std::string_view sql) {
 Core::Result<TriggerText> read_create_trigger(std::string_view sql) {
   Cursor cursor(sql, "CREATE TRIGGER");
   TriggerText trigger;
-  auto temporary = header(cursor, "TRIGGER");
-  if (!temporary) {
-    return Core::fail(std::move(temporary.error()));
+  auto head = header(cursor, "TRIGGER", "a trigger name");
+  if (!head) {
+    return Core::fail(std::move(head.error()));
   }
-  trigger.temporary = *temporary;
-  auto name = cursor.qualified_name("a trigger name");
-  if (!name) {
-    return Core::fail(std::move(name.error()));
-  }
-  trigger.schema = std::move(name->schema);
-  trigger.name = std::move(name->name);
-  trigger.name_offset = name->offset;
-  trigger.name_length = name->length;
+  trigger.temporary = head->temporary;
+  trigger.schema = std::move(head->name.schema);
+  trigger.name = std::move(head->name.name);
+  trigger.name_offset = head->name.offset;
+  trigger.name_length = head->name.length;
   if (cursor.accept_word("BEFORE")) {
     trigger.timing = "BEFORE";
   } else if (cursor.accept_word("AFTER")) {
@@ -771,17 +778,13 @@ Core::Result<TriggerText> read_create_trigger(std::string_view sql) {
 Core::Result<ViewText> read_create_view(std::string_view sql) {
   Cursor cursor(sql, "CREATE VIEW");
   ViewText view;
-  auto temporary = header(cursor, "VIEW");
-  if (!temporary) {
-    return Core::fail(std::move(temporary.error()));
+  auto head = header(cursor, "VIEW", "a view name");
+  if (!head) {
+    return Core::fail(std::move(head.error()));
   }
-  view.temporary = *temporary;
-  auto name = cursor.qualified_name("a view name");
-  if (!name) {
-    return Core::fail(std::move(name.error()));
-  }
-  view.schema = std::move(name->schema);
-  view.name = std::move(name->name);
+  view.temporary = head->temporary;
+  view.schema = std::move(head->name.schema);
+  view.name = std::move(head->name.name);
   if (cursor.is_punct("(")) {
     auto columns = name_list(cursor);
     if (!columns) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "orvel/foundation/logging_service.hpp"
+#include "orvel/helpers/service_helper.hpp"
 #include "tools/host/startup.hpp"
 #include "tools/tolvane/glib_log_bridge.hpp"
 #include "tools/tolvane/profile_secrets.hpp"
@@ -94,7 +95,12 @@ Outcome<std::shared_ptr<ServerSetting>> Session::profiles() {
   if (m_profiles) {
     return m_profiles;
   }
-  auto setting = ServerSetting::create();
+  // The profile tree the host registered, so library code that asks the
+  // service shortcuts sees the same profiles.
+  auto setting = Orvel::Helpers::ServiceHelper::servers();
+  if (!setting) {
+    return std::unexpected(Failure{kProfileFailure, "no profile service is registered"});
+  }
   if (g_file_test(m_paths.profiles_file.c_str(), G_FILE_TEST_EXISTS)) {
     if (Core::Status loaded = setting->load(m_paths.profiles_file); !loaded) {
       return std::unexpected(

@@ -63,7 +63,7 @@ int report_update(const Core::Status& updated, const std::string& file) {
   if (updated.error().domain == kRefused) {
     return report(Failure{kProfileFailure, updated.error().message});
   }
-  return report(Failure{kProfileFailure, "cannot write profile file " + file + ": " + updated.error().message});
+  return report(Failure{kProfileFailure, "cannot update profile file " + file + ": " + updated.error().message});
 }
 
 int add_profile(Session& session, const ProfileArguments& arguments) {

@@ -31,10 +31,15 @@ Host::Options options_for(const TempDir& dir, LogLevel threshold = LogLevel::PLA
   return options;
 }
 
-std::string main_log(const TempDir& dir) { return read_text(dir.file("log/main-0000-000.log")); }
+// Lines wait in memory for a moment; tests read what has been logged so far.
+std::string main_log(const TempDir& dir) {
+  LoggingService::flush();
+  return read_text(dir.file("log/main-0000-000.log"));
+}
 
 // Every slice of the main log, in order.
 std::string all_slices(const TempDir& dir, std::size_t* count = nullptr) {
+  LoggingService::flush();
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir.file("log"))) {
     names.push_back(entry.path().string());
@@ -69,7 +74,10 @@ struct Connection {
     logger->initialize(server, name);
   }
   ~Connection() { std::filesystem::remove(path); }
-  std::string text() const { return read_text(path); }
+  std::string text() const {
+    LoggingService::flush();
+    return read_text(path);
+  }
 };
 
 std::vector<std::string> lines_of(const std::string& text) {

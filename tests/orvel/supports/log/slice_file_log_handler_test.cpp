@@ -43,6 +43,7 @@ TEST(SliceFileLogHandler, AppendsToTheLastExistingSliceWhileItIsNotOverTheMaximu
   ASSERT_TRUE(handler->initialize(kName, dir.path().c_str(), 100));
   EXPECT_EQ(handler->get_file_name(), slice(dir, 4));
   publish(*handler, LogLevel::PLAIN, "SYS", "SYS", "new %d", 1);
+  handler->flush_pending();
   EXPECT_TRUE(read_text(slice(dir, 4)).starts_with("old\n"));
   EXPECT_TRUE(read_text(slice(dir, 4)).ends_with("[SYS][SYS][PLAIN] new 1\n"));
 }
@@ -82,6 +83,7 @@ TEST(SliceFileLogHandler, RotatesBySizeSoNoSliceGrowsPastTheMaximum) {
   for (int i = 0; i < 10; ++i) {
     publish(*handler, LogLevel::PLAIN, "SYS", "SYS", "line %02d ............", i);
   }
+  handler->flush_pending();
   EXPECT_EQ(slice_names(dir).size(), 5u);
   std::string all;
   for (int i = 0; i < 5; ++i) {
@@ -109,6 +111,7 @@ TEST(SliceFileLogHandler, MaximumZeroNeverRotates) {
   for (int i = 0; i < 200; ++i) {
     publish(*handler, LogLevel::PLAIN, "SYS", "SYS", "line %d", i);
   }
+  handler->flush_pending();
   EXPECT_EQ(slice_names(dir), std::vector<std::string>{std::string(kName) + "-000.log"});
   EXPECT_TRUE(read_text(slice(dir, 0)).ends_with("[PLAIN] line 199\n"));
 }
@@ -124,6 +127,7 @@ TEST(SliceFileLogHandler, DropsLinesAboveTheThreshold) {
   publish(*handler, LogLevel::DEBUG, "SYS", "SYS", "detail");
   handler->set_threshold(LogLevel::RISKY);
   publish(*handler, LogLevel::PLAIN, "SYS", "SYS", "plain");
+  handler->flush_pending();
   std::string content = read_text(slice(dir, 0));
   EXPECT_EQ(content.find("hidden"), std::string::npos);
   EXPECT_EQ(content.find("plain"), std::string::npos);

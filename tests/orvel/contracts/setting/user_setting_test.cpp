@@ -20,7 +20,7 @@ unsigned mode_of(const std::string& file) {
   return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 0777 : 0;
 }
 
-TEST(UserSetting, ANewTreeWritesItsGroupsWithTheDesignedKeysAndLayout) {
+TEST(UserSetting, ANewTreeWritesItsGroupsWithTheirKeysAndLayout) {
   auto settings = UserSetting::create();
   settings->get_general()->set_broadcasting(march_first());
   EXPECT_EQ(settings->to_text(),

@@ -32,13 +32,13 @@ Core::Regex caseless(const char* pattern) { return Core::Regex(pattern, G_REGEX_
 // come out upper-case. Replacements hold one step (4 blanks) or two (8).
 //
 // A rule must never join two tokens or cut one: GROUP BY and ORDER BY end at a
-// word's end (and are followed by two blanks, whether or not one followed them
-// before, so that formatting formatted text changes nothing), UNION ALL is one
-// clause (its ALL is not left to be glued to the
+// word's end, UNION ALL is one clause (its ALL is not left to be glued to the
 // SELECT after it), and the blanks before a SELECT are only taken where what
 // precedes cannot run on into the keyword. A skeleton holds nothing but
 // blanks, bare words, punctuation and stand-ins, so " WORD " always meets
-// whole words.
+// whole words. GROUP BY and ORDER BY are followed by two blanks whether or not
+// one followed them in the text, so that formatting formatted text changes
+// nothing.
 const std::array<Rule, 37>& split_rules() {
   static const std::array<Rule, 37> rules{{
       {caseless(" AND "), "~::~        AND "},

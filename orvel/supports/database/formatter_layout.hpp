@@ -2,9 +2,9 @@
 
 // The beautifier's clause layout, internal to liborvel. It works on a skeleton
 // of the SQL rather than on the SQL itself, so that its whole-text rules can
-// never reach into a literal, a quoted name or a comment: the formatter cuts
-// the text into tokens, writes the skeleton, lays it out here and then puts
-// the real tokens back in the places the layout gave their stand-ins.
+// never reach into a literal, a quoted name or a comment: the text is cut into
+// tokens and written as a skeleton, the skeleton is laid out, and the real
+// tokens go back in the places the layout gave their stand-ins.
 
 #include <cstddef>
 #include <string>
@@ -28,6 +28,12 @@ namespace Tolvane::Orvel::Supports::Database::Layout {
 inline constexpr std::string_view kStringMark = "''";
 inline constexpr char kMaskJoining = '#';
 inline constexpr char kMaskClosed = '@';
+
+// The beautifier's whole work on a text: its skeleton laid out and its tokens
+// put back where the layout put their stand-ins, with its comments beside
+// them (formatter_skeleton.cpp). Fails when a regular expression reports an
+// error or a token is not where the layout should have left it.
+Core::Result<std::string> lay_out_text(std::string_view statements);
 
 // Lays out the statements of `skeleton`; `ends` holds the offset just past
 // each statement, in order, the last one being `skeleton.size()`. Each

@@ -55,6 +55,22 @@ TEST(Formatter, BeautifyOrderingGroupingAndHaving) {
             "HAVING count(*) > 1");
 }
 
+TEST(Formatter, BeautifyWritesTheKeywordsOfItsRulesInCapitals) {
+  // Only where a rule sees the keyword between blanks: "asc," and "null" at a
+  // line break stay as written.
+  EXPECT_EQ(beautified("select all a as b, null as n from t where not exists (select 1 from u) and c like 'x' "
+                       "order by a asc , b desc , c asc, d is null"),
+            "SELECT ALL a AS b,\n"
+            "         NULL AS n\n"
+            "FROM t\n"
+            "WHERE NOT EXISTS \n"
+            "    (SELECT 1\n"
+            "    FROM u)\n"
+            "        AND c LIKE 'x'\n"
+            "ORDER BY  a ASC , b DESC , c asc, d is null");
+  EXPECT_EQ(beautified("select distinct a from t where b in (1, 2)"), "SELECT DISTINCT a\nFROM t\nWHERE b IN (1, 2)");
+}
+
 TEST(Formatter, BeautifyEveryKindOfJoin) {
   EXPECT_EQ(beautified("select a from t join u on t.id = u.id"), "SELECT a\nFROM t\nJOIN u\n    ON t.id = u.id");
   const std::pair<const char*, const char*> kinds[] = {

@@ -283,7 +283,7 @@ Core::Result<std::string> restore(std::string_view text, const Scan& scan, std::
         return Core::fail(lost_token(token.offset));
       }
       // A vertical tab the engine reads as an illegal character stays one only
-      // while no white space comes right before it (see FormatterTokens).
+      // while no white space comes right before it (see FormatterTokens in formatter_tokens.hpp).
       if (written == "\v") {
         out.drop_trailing_white();
       }

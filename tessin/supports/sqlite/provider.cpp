@@ -276,8 +276,7 @@ Core::Status SQLiteProvider::rekey(const std::string& new_key) {
 // Single statements: each runs in one hold of the engine's connection mutex,
 // from the prepare to the last value read back.
 
-Core::Result<StatementPtr> SQLiteProvider::prepare_and_step(sqlite3* engine, const std::string& text,
-                                                            int& step_code) {
+Core::Result<StatementPtr> SQLiteProvider::prepare(sqlite3* engine, const std::string& text) {
   sqlite3_stmt* raw = nullptr;
   const int prepared = sqlite3_prepare_v2(engine, text.c_str(), prepare_length(text.size()), &raw, nullptr);
   StatementPtr statement(raw);
@@ -288,7 +287,16 @@ Core::Result<StatementPtr> SQLiteProvider::prepare_and_step(sqlite3* engine, con
     // Only white space or comments: stepping nothing would report no error.
     return Core::fail(no_statement());
   }
-  step_code = sqlite3_step(statement.get());
+  return statement;
+}
+
+Core::Result<StatementPtr> SQLiteProvider::prepare_and_step(sqlite3* engine, const std::string& text,
+                                                            int& step_code) {
+  auto statement = prepare(engine, text);
+  if (!statement) {
+    return statement;
+  }
+  step_code = sqlite3_step(statement->get());
   if (auto status = raise_error(engine, step_code); !status) {
     return Core::fail(std::move(status.error()));
   }
@@ -429,24 +437,19 @@ Core::Result<SQLiteReaderPtr> SQLiteProvider::execute_prepared(const std::string
   }
   sqlite3* engine = session->engine;
   EngineLock lock(engine);
-  sqlite3_stmt* raw = nullptr;
-  const int prepared = sqlite3_prepare_v2(engine, sql.c_str(), prepare_length(sql.size()), &raw, nullptr);
-  StatementPtr statement(raw);
-  if (auto status = raise_error(engine, prepared); !status) {
-    return Core::fail(std::move(status.error()));
-  }
+  auto statement = prepare(engine, sql);
   if (!statement) {
-    return Core::fail(no_statement());
+    return Core::fail(std::move(statement.error()));
   }
-  if (auto bound = bind_parameters(statement.get(), parameters); !bound) {
+  if (auto bound = bind_parameters(statement->get(), parameters); !bound) {
     return Core::fail(std::move(bound.error()));
   }
   const std::int64_t total_before = sqlite3_total_changes64(engine);
-  const int step = sqlite3_step(statement.get());
+  const int step = sqlite3_step(statement->get());
   if (auto status = raise_error(engine, step); !status) {
     return Core::fail(std::move(status.error()));
   }
-  auto reader = SQLiteReader::adopt(engine, std::move(statement));
+  auto reader = SQLiteReader::adopt(engine, std::move(*statement));
   reader->started_locked(step, total_before);
   return reader;
 }

@@ -115,8 +115,10 @@ class TESSIN_API SQLiteProvider final : public Core::Object, public Contracts::I
   // Fails with "No database is open." without a handle.
   Core::Result<Session> session() const;
 
-  // Prepares the first statement of `text` and steps it once; under the
-  // engine's connection mutex.
+  // Prepares the first statement of `text`; "No SQL statement to execute."
+  // when it holds none. Under the engine's connection mutex, as is the next.
+  Core::Result<StatementPtr> prepare(sqlite3* engine, const std::string& text);
+  // Prepares the first statement of `text` and steps it once.
   Core::Result<StatementPtr> prepare_and_step(sqlite3* engine, const std::string& text, int& step_code);
   // A table model of every row of `statement`, already stepped once.
   Core::Result<Contracts::TableModelPtr> fill(sqlite3_stmt* statement);

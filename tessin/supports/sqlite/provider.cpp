@@ -536,7 +536,7 @@ Core::Status SQLiteProvider::run_script(const std::string& script, const ScriptV
                           static_cast<std::size_t>(cursor - base), line};
     log_prepare(step.text);
     if (!empty || report_empty) {
-      if (!visit(step, std::move(outcome))) {
+      if (!visit(step, outcome)) {
         return {};
       }
     }
@@ -547,7 +547,8 @@ Core::Status SQLiteProvider::run_script(const std::string& script, const ScriptV
     const ScriptStep step{std::string_view(cursor, static_cast<std::size_t>(end - cursor)),
                           static_cast<std::size_t>(cursor - base), line};
     log_prepare(step.text);
-    visit(step, Core::fail(Core::Error{"SQLite", SQLITE_OK, sqlite3_errstr(SQLITE_OK)}));
+    Core::Result<SQLiteReaderPtr> nothing = Core::fail(Core::Error{"SQLite", SQLITE_OK, sqlite3_errstr(SQLITE_OK)});
+    visit(step, nothing);
   }
   return {};
 }
@@ -557,22 +558,23 @@ Core::Result<std::vector<Core::ObjectPtr>> SQLiteProvider::execute_statements(co
   std::optional<Core::Error> aborted;
   auto ran = run_script(
       statements,
-      [&](const ScriptStep&, Core::Result<SQLiteReaderPtr> outcome) {
-        if (!outcome) {
-          results.push_back(Contracts::ValueError::create(outcome.error().code, outcome.error().message));
-          return true;
-        }
-        SQLiteReader& reader = **outcome;
-        if (reader.has_row()) {
-          auto model = fill(reader.m_statement);
+      [&](const ScriptStep&, Core::Result<SQLiteReaderPtr>& outcome) {
+        if (outcome.has_value()) {
+          const SQLiteReaderPtr reader = std::move(outcome.value());
+          if (!reader->has_row()) {
+            const std::int64_t changes = std::max<std::int64_t>(reader->changes(), 0);
+            results.push_back(Contracts::ValueUInt64::create(static_cast<std::uint64_t>(changes)));
+            return true;
+          }
+          auto model = fill(reader->m_statement);
           if (!model) {
             aborted = std::move(model.error());
             return false;
           }
           results.push_back(std::move(*model));
-        } else {
-          results.push_back(Contracts::ValueUInt64::create(static_cast<std::uint64_t>(std::max<std::int64_t>(reader.changes(), 0))));
+          return true;
         }
+        results.push_back(Contracts::ValueError::create(outcome.error().code, outcome.error().message));
         return true;
       },
       true);

@@ -35,8 +35,9 @@ struct ScriptStep {
 
 // Receives each statement of a script as it has run: a reader on the
 // statement (standing on its first row when it has one; see SQLiteReader for
-// its outcome) or the statement's error. Return false to stop the script.
-using ScriptVisitor = std::function<bool(const ScriptStep& step, Core::Result<SQLiteReaderPtr> outcome)>;
+// its outcome) or the statement's error. The visitor may take the reader or
+// the error out of `outcome`. Return false to stop the script.
+using ScriptVisitor = std::function<bool(const ScriptStep& step, Core::Result<SQLiteReaderPtr>& outcome)>;
 
 // The provider over SQLite3 Multiple Ciphers: one database file per instance,
 // opened with the options of the profile (see SQLiteOpenOptions: the

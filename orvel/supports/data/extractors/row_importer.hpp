@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "orvel/supports/data/extractors/base_extractor.hpp"
+
+namespace Tolvane::Orvel::Supports::Data::Extractors {
+
+// The row-import protocol: what one record does to the target table, by the
+// "ACTION" option.
+//
+//   "append", "replace"  INSERT
+//   "update"             UPDATE keyed on the imported primary-key columns
+//   "merge"              UPDATE, and INSERT when it changed no row
+//   "delete"             DELETE keyed on the imported primary-key columns
+//   anything else        nothing (the record counts as done)
+//
+// A record for UPDATE, merge or DELETE that carries none of the table's
+// primary-key columns is refused as a failed record: without a key the
+// statement would change or delete every row of the table.
+//
+// Two ways to run: `import_async` runs each statement on its own, one after
+// another, through the connection's asynchronous execution (the designed
+// mode, each statement in its own transaction); `import_now` runs it on the
+// calling thread, for the fast mode, which puts a whole import into one
+// transaction (`begin_batch` / `end_batch`) on one worker thread.
+class ORVEL_API RowImporter {
+ public:
+  enum class Action { None, Insert, Update, Merge, Delete };
+
+  RowImporter(BaseExtractor& extractor, std::shared_ptr<Contracts::Database::IConnection> connection,
+              std::shared_ptr<MetaModel::MetaTable> table);
+
+  static Action action_of(std::string_view option);
+  Action action() const noexcept { return m_action; }
+
+  // Completes with the affected-row count of the last statement (0 when none
+  // ran), or the error.
+  // `texts` as in BaseExtractor::prepare_values.
+  void import_async(const Names& names, const Names& values, const Blanks* texts,
+                    std::function<void(Core::Result<std::int64_t>)> done);
+  Core::Result<std::int64_t> import_now(const Names& names, const Names& values, const Blanks* texts);
+
+  // The fast mode's transaction: opened before the first record, committed
+  // after the last. A record that fails is undone on its own by the engine (a
+  // failing statement changes nothing); when a failure rolls back the whole
+  // transaction (a full disk, ON CONFLICT ROLLBACK), `check_after_failure`
+  // reports it and the import ends with nothing stored.
+  Core::Status begin_transaction();
+  Core::Status check_after_failure();
+  Core::Status commit_transaction();
+  void rollback_transaction();
+
+ private:
+  Core::Error no_key_error() const;
+  Core::Result<std::int64_t> run_now(const std::string& sql);
+
+  BaseExtractor& m_extractor;
+  std::shared_ptr<Contracts::Database::IConnection> m_connection;
+  std::shared_ptr<MetaModel::MetaTable> m_table;
+  Action m_action;
+};
+
+}  // namespace Tolvane::Orvel::Supports::Data::Extractors

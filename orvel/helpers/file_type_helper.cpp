@@ -1,6 +1,7 @@
 #include "orvel/helpers/file_type_helper.hpp"
 
 #include <algorithm>
+#include <mutex>
 
 #include <json-glib/json-glib.h>
 
@@ -8,7 +9,7 @@
 #include "tessin/core/glib_ptr.hpp"
 #include "tessin/core/source_log.hpp"
 
-extern "C" GResource* orvel_get_resource(void);
+extern "C" void orvel_register_resource(void);
 
 namespace Tolvane::Orvel::Helpers {
 
@@ -65,7 +66,11 @@ bool decode_signature(std::string_view sign, std::size_t& offset, std::vector<st
 
 }  // namespace
 
-GResource* orvel_resource() { return orvel_get_resource(); }
+void register_orvel_resources() {
+  // Registering a bundle twice would list its files twice.
+  static std::once_flag once;
+  std::call_once(once, [] { orvel_register_resource(); });
+}
 
 FileTypeHelper& FileTypeHelper::get_singleton() {
   // A function-local static: created once, even when several threads ask first.

@@ -23,7 +23,7 @@ struct ORVEL_API FileTypeSignature {
 
 // Recognises binary content by magic-byte signatures. The table is the JSON
 // resource "extensions.json" that the host registers (liborvel ships one,
-// `orvel_resource()`), read once by the first `get_singleton()`.
+// `register_orvel_resources()`), read once by the first `get_singleton()`.
 //
 // Signatures are checked when the table is loaded: one with an offset that is
 // not a plain non-negative decimal number, that lies beyond any sensible
@@ -69,8 +69,9 @@ class ORVEL_API FileTypeHelper {
   std::vector<Pattern> m_patterns;
 };
 
-// The resource bundle compiled into liborvel (the signature table among it),
-// for the host to register with g_resources_register.
-ORVEL_API GResource* orvel_resource();
+// Registers the resource bundle compiled into liborvel (the signature table
+// among it). The library never calls it; hosts do, at start-up. Calls after
+// the first do nothing.
+ORVEL_API void register_orvel_resources();
 
 }  // namespace Tolvane::Orvel::Helpers

@@ -41,7 +41,8 @@ class ModelSource final : public RowSource {
 
 class ReaderSource final : public RowSource {
  public:
-  explicit ReaderSource(Providers::Contracts::IDataReader& reader) : m_reader(reader) {}
+  ReaderSource(Providers::Contracts::IDataReader& reader, bool on_first_row)
+      : m_reader(reader), m_on_row(on_first_row) {}
   Core::Status describe() {
     const int count = m_reader.get_field_count();
     for (int i = 0; i < count; ++i) {
@@ -58,13 +59,16 @@ class ReaderSource final : public RowSource {
   }
   const std::vector<ExportColumn>& columns() const override { return m_columns; }
   Core::Result<const Values*> next() override {
-    auto more = m_reader.read();
-    if (!more) {
-      return Core::fail(more.error());
+    if (!m_on_row) {
+      auto more = m_reader.read();
+      if (!more) {
+        return Core::fail(more.error());
+      }
+      if (!*more) {
+        return nullptr;
+      }
     }
-    if (!*more) {
-      return nullptr;
-    }
+    m_on_row = false;
     for (std::size_t i = 0; i < m_values.size(); ++i) {
       auto value = m_reader.get_value(static_cast<Providers::Contracts::IDataReader::Column>(i));
       if (!value) {
@@ -78,6 +82,7 @@ class ReaderSource final : public RowSource {
 
  private:
   Providers::Contracts::IDataReader& m_reader;
+  bool m_on_row;  // the reader stands on a row not taken yet
   std::vector<ExportColumn> m_columns;
   Values m_values;
 };
@@ -115,8 +120,9 @@ std::unique_ptr<RowSource> RowSource::of_model(const Providers::Contracts::Table
   return std::make_unique<ModelSource>(model);
 }
 
-Core::Result<std::unique_ptr<RowSource>> RowSource::of_reader(Providers::Contracts::IDataReader& reader) {
-  auto source = std::make_unique<ReaderSource>(reader);
+Core::Result<std::unique_ptr<RowSource>> RowSource::of_reader(Providers::Contracts::IDataReader& reader,
+                                                              bool on_first_row) {
+  auto source = std::make_unique<ReaderSource>(reader, on_first_row);
   if (auto described = source->describe(); !described) {
     return Core::fail(described.error());
   }
@@ -233,9 +239,10 @@ Core::Result<std::int64_t> BaseExtractor::export_to_file(const TableModelPtr& mo
 
 Core::Result<std::int64_t> BaseExtractor::export_reader_to_file(Providers::Contracts::IDataReader& reader,
                                                                 const std::string& filename,
-                                                                const ProgressCallback& progress) {
+                                                                const ProgressCallback& progress,
+                                                                bool on_first_row) {
   Foundation::LoggingService::info(nullptr, "export to file: %s", filename.c_str());
-  auto source = RowSource::of_reader(reader);
+  auto source = RowSource::of_reader(reader, on_first_row);
   if (!source) {
     return Core::fail(source.error());
   }
@@ -260,36 +267,47 @@ std::string BaseExtractor::value_text(const ValueObject& value) { return Databas
 
 // --- Statements ---
 
-BaseExtractor::Prepared BaseExtractor::prepare_values(const MetaTable& table, const Names& names,
-                                                      const Names& values, const Blanks* texts) {
-  Prepared prepared;
+std::vector<BaseExtractor::Mapping> BaseExtractor::map_sources(const MetaTable& table, const Names& names) {
+  std::vector<Mapping> mappings;
   for (const auto& column : table.get_columns()) {
     const std::string* source = column->get_data_as<std::string>("SOURCE");
     if (source == nullptr || source->empty()) {
       continue;
     }
     for (std::size_t j = 0; j < names.size(); ++j) {
-      if (names[j] != *source) {
-        continue;
+      if (names[j] == *source) {
+        mappings.push_back({column->get_name(), j, column->get_data_type(), column->get_is_primary_key()});
+        break;
       }
-      // A record shorter than its names reads as blank (NULL) in the missing places.
-      const std::string_view text = j < values.size() ? std::string_view(values[j]) : std::string_view();
-      std::string literal = format_column_text(column->get_data_type(), text);
-      if (literal == "NULL" && texts != nullptr && j < texts->size() && (*texts)[j]) {
-        // Quoted, so present: an empty value of its kind rather than NULL.
-        const DataType kind = column->get_data_type();
-        literal = (kind == DataType::Blob || kind == DataType::Binary) && text.empty()
-                      ? std::string("X''")
-                      : DatabaseHelper::quote_text(text);
-      }
-      if (column->get_is_primary_key()) {
-        prepared.keys.push_back(column->get_name());
-        prepared.key_literals.push_back(literal);
-      }
-      prepared.columns.push_back(column->get_name());
-      prepared.literals.push_back(std::move(literal));
-      break;
     }
+  }
+  return mappings;
+}
+
+Helpers::SqlCell BaseExtractor::cell_of(DataType kind, std::string_view text, bool kept_text) {
+  Helpers::SqlCell cell = DatabaseHelper::classify_text(kind, text);
+  if (cell.kind == Helpers::SqlCell::Kind::Null && kept_text) {
+    // Quoted, so present: an empty value of its kind rather than NULL.
+    const bool bytes = (kind == DataType::Blob || kind == DataType::Binary) && text.empty();
+    cell = {bytes ? Helpers::SqlCell::Kind::Blob : Helpers::SqlCell::Kind::Text, std::string(text)};
+  }
+  return cell;
+}
+
+BaseExtractor::Prepared BaseExtractor::prepare_values(const MetaTable& table, const Names& names,
+                                                      const Names& values, const Blanks* texts) {
+  Prepared prepared;
+  for (const Mapping& mapping : map_sources(table, names)) {
+    const std::size_t j = mapping.source;
+    // A record shorter than its names reads as blank (NULL) in the missing places.
+    const std::string_view text = j < values.size() ? std::string_view(values[j]) : std::string_view();
+    std::string literal = cell_of(mapping.kind, text, texts != nullptr && j < texts->size() && (*texts)[j]).literal();
+    if (mapping.key) {
+      prepared.keys.push_back(mapping.column);
+      prepared.key_literals.push_back(literal);
+    }
+    prepared.columns.push_back(mapping.column);
+    prepared.literals.push_back(std::move(literal));
   }
   return prepared;
 }

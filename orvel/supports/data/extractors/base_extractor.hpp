@@ -51,7 +51,11 @@ class ORVEL_API RowSource {
 
   static std::unique_ptr<RowSource> of_model(const Providers::Contracts::TableModel& model);
   // Column kinds are the reader's data types; names its column names.
-  static Core::Result<std::unique_ptr<RowSource>> of_reader(Providers::Contracts::IDataReader& reader);
+  // `on_first_row`: the reader already stands on its first row, as the
+  // readers of `IConnection::execute_reader` do (they fail for a query
+  // without rows); otherwise the first row is read first.
+  static Core::Result<std::unique_ptr<RowSource>> of_reader(Providers::Contracts::IDataReader& reader,
+                                                            bool on_first_row = true);
 };
 
 // A record that an import could not store.
@@ -115,7 +119,8 @@ class ORVEL_API BaseExtractor : public Core::Object, public Contracts::Data::IEx
   Core::Result<std::int64_t> export_rows(RowSource& source, OutputSink& sink, const ProgressCallback& progress);
   // Every row of a reader into a file replaced atomically.
   Core::Result<std::int64_t> export_reader_to_file(Providers::Contracts::IDataReader& reader,
-                                                   const std::string& filename, const ProgressCallback& progress);
+                                                   const std::string& filename, const ProgressCallback& progress,
+                                                   bool on_first_row = true);
 
   // --- Literals ---
 
@@ -141,6 +146,18 @@ class ORVEL_API BaseExtractor : public Core::Object, public Contracts::Data::IEx
     Names keys;      // the primary-key columns among them
     Names key_literals;
   };
+  // A table column fed by a source field: the column's name and kind, whether
+  // it is a primary-key column, and the field's position among the names.
+  struct Mapping {
+    std::string column;
+    std::size_t source;
+    DataType kind;
+    bool key;
+  };
+  static std::vector<Mapping> map_sources(const MetaTable& table, const Names& names);
+  // The judged form of a field for a column of `kind`; `kept_text` makes a
+  // blank field an empty value of the kind instead of NULL.
+  static Helpers::SqlCell cell_of(DataType kind, std::string_view text, bool kept_text);
   // `texts`, when given, marks the values that are texts even when blank (a
   // quoted empty field): they become '' instead of NULL.
   static Prepared prepare_values(const MetaTable& table, const Names& names, const Names& values,

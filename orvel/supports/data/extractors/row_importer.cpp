@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include "orvel/helpers/database_helper.hpp"
 #include "orvel/model/meta_table.hpp"
 #include "tessin/core/i18n.hpp"
 #include "tessin/core/main_context.hpp"
@@ -107,36 +108,72 @@ Core::Result<std::int64_t> RowImporter::run_now(const std::string& sql) {
   return m_connection->get_provider()->execute_affect(sql, true);
 }
 
-Core::Result<std::int64_t> RowImporter::import_now(const Names& names, const Names& values, const Blanks* texts) {
-  auto& connection = *m_connection;
-  switch (m_action) {
-    case Action::None:
-      return 0;
-    case Action::Insert:
-      return run_now(m_extractor.build_insert_data_sql(connection, *m_table, names, values, texts));
-    case Action::Update:
-    case Action::Delete: {
-      std::string sql = m_action == Action::Update
-                            ? m_extractor.build_update_data_sql(connection, *m_table, names, values, texts)
-                            : m_extractor.build_delete_data_sql(connection, *m_table, names, values, texts);
-      if (sql.empty()) {
-        return Core::fail(no_key_error());
-      }
-      return run_now(sql);
+const RowImporter::Plan& RowImporter::plan(const Names& names) {
+  if (!m_plan) {
+    Plan plan;
+    plan.mappings = BaseExtractor::map_sources(*m_table, names);
+    plan.table = Helpers::DatabaseHelper::format_object_name(m_table->get_schema(), m_table->get_name());
+    plan.insert_head = "INSERT INTO " + plan.table + "(";
+    for (std::size_t i = 0; i < plan.mappings.size(); ++i) {
+      plan.insert_head += (i > 0 ? ", " : "") + Helpers::DatabaseHelper::format_column_name(plan.mappings[i].column);
+      plan.has_key = plan.has_key || plan.mappings[i].key;
     }
-    case Action::Merge: {
-      std::string sql = m_extractor.build_update_data_sql(connection, *m_table, names, values, texts);
-      if (sql.empty()) {
-        return Core::fail(no_key_error());
-      }
-      auto updated = run_now(sql);
-      if (!updated || *updated != 0) {
-        return updated;
-      }
-      return run_now(m_extractor.build_insert_data_sql(connection, *m_table, names, values, texts));
+    plan.insert_head += ") VALUES(";
+    m_plan = std::move(plan);
+  }
+  return *m_plan;
+}
+
+std::string RowImporter::literal(const BaseExtractor::Mapping& mapping, const Names& values,
+                                 const Blanks* texts) const {
+  const std::size_t j = mapping.source;
+  const std::string_view text = j < values.size() ? std::string_view(values[j]) : std::string_view();
+  return BaseExtractor::cell_of(mapping.kind, text, texts != nullptr && j < texts->size() && (*texts)[j]).literal();
+}
+
+std::string RowImporter::assignments(const Names& values, const Blanks* texts, bool keys) const {
+  std::string text;
+  for (const auto& mapping : m_plan->mappings) {
+    if (keys && !mapping.key) {
+      continue;
+    }
+    if (!text.empty()) {
+      text += keys ? " AND " : ", ";
+    }
+    text += Helpers::DatabaseHelper::format_column_name(mapping.column);
+    text += '=';
+    text += literal(mapping, values, texts);
+  }
+  return text;
+}
+
+Core::Result<std::int64_t> RowImporter::import_now(const Names& names, const Names& values, const Blanks* texts) {
+  const Plan& plan = this->plan(names);
+  if (m_action == Action::None) {
+    return 0;
+  }
+  if (m_action != Action::Insert && !plan.has_key) {
+    return Core::fail(no_key_error());
+  }
+  if (m_action == Action::Delete) {
+    return run_now("DELETE FROM " + plan.table + " WHERE " + assignments(values, texts, true) + ";");
+  }
+  if (m_action == Action::Update || m_action == Action::Merge) {
+    auto updated = run_now("UPDATE " + plan.table + " SET " + assignments(values, texts, false) + " WHERE " +
+                           assignments(values, texts, true) + ";");
+    if (m_action == Action::Update || !updated || *updated != 0) {
+      return updated;
     }
   }
-  return 0;
+  std::string sql = plan.insert_head;
+  for (std::size_t i = 0; i < plan.mappings.size(); ++i) {
+    if (i > 0) {
+      sql += ", ";
+    }
+    sql += literal(plan.mappings[i], values, texts);
+  }
+  sql += ");";
+  return run_now(sql);
 }
 
 Core::Status RowImporter::begin_transaction() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "orvel/supports/data/extractors/base_extractor.hpp"
@@ -24,9 +25,12 @@ namespace Tolvane::Orvel::Supports::Data::Extractors {
 //
 // Two ways to run: `import_async` runs each statement on its own, one after
 // another, through the connection's asynchronous execution (the designed
-// mode, each statement in its own transaction); `import_now` runs it on the
-// calling thread, for the fast mode, which puts a whole import into one
-// transaction (`begin_batch` / `end_batch`) on one worker thread.
+// mode: the statements of BaseExtractor's builders, each in its own
+// transaction); `import_now` runs it on the calling thread, for the fast mode,
+// which puts a whole import into one transaction on one worker thread. The
+// fast mode works out the column mapping and the statements' fixed text once
+// and sends each statement to the provider directly (the connection's two log
+// lines per statement would cost more than the statement).
 class ORVEL_API RowImporter {
  public:
   enum class Action { None, Insert, Update, Merge, Delete };
@@ -55,13 +59,27 @@ class ORVEL_API RowImporter {
   void rollback_transaction();
 
  private:
+  // What the fast mode works out once per import: the columns fed, in
+  // table order, and the fixed parts of its statements.
+  struct Plan {
+    std::vector<BaseExtractor::Mapping> mappings;
+    std::string table;        // schema-qualified
+    std::string insert_head;  // "INSERT INTO t(a, b) VALUES("
+    bool has_key = false;
+  };
+
   Core::Error no_key_error() const;
   Core::Result<std::int64_t> run_now(const std::string& sql);
+  const Plan& plan(const Names& names);
+  std::string literal(const BaseExtractor::Mapping& mapping, const Names& values, const Blanks* texts) const;
+  // "a=1, b='x'" over the mappings (keys only, joined by " AND ", for WHERE).
+  std::string assignments(const Names& values, const Blanks* texts, bool keys) const;
 
   BaseExtractor& m_extractor;
   std::shared_ptr<Contracts::Database::IConnection> m_connection;
   std::shared_ptr<MetaModel::MetaTable> m_table;
   Action m_action;
+  std::optional<Plan> m_plan;
 };
 
 }  // namespace Tolvane::Orvel::Supports::Data::Extractors

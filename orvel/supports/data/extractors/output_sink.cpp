@@ -1,5 +1,7 @@
 #include "orvel/supports/data/extractors/output_sink.hpp"
 
+#include <cerrno>
+
 namespace Tolvane::Orvel::Supports::Data::Extractors {
 
 namespace {
@@ -24,6 +26,30 @@ Core::Result<std::unique_ptr<FileSink>> FileSink::open(const std::string& filena
 Core::Status FileSink::write(std::string_view text) { return m_file->write(text); }
 
 Core::Status FileSink::finish() { return m_file->commit(); }
+
+namespace {
+
+Core::Status stdio_failure(std::FILE* stream) {
+  const int error_number = errno;
+  std::clearerr(stream);
+  return Core::fail(Core::Error::gio_domain(), g_io_error_from_errno(error_number), g_strerror(error_number));
+}
+
+}  // namespace
+
+Core::Status StdioSink::write(std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), m_stream) != text.size()) {
+    return stdio_failure(m_stream);
+  }
+  return {};
+}
+
+Core::Status StdioSink::finish() {
+  if (std::fflush(m_stream) != 0) {
+    return stdio_failure(m_stream);
+  }
+  return {};
+}
 
 StreamSink::StreamSink(GOutputStream* stream) : m_stream(Core::GRef<GOutputStream>::share(stream)) {
   m_buffer.reserve(kStreamBuffer);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,7 +47,19 @@ class ORVEL_API FileSink final : public OutputSink {
   std::unique_ptr<Core::AtomicFile> m_file;
 };
 
-// Writes to an output stream (standard output, a socket) through a buffer;
+// Writes to a C stream (standard output); `finish` flushes it and reports a
+// failed write.
+class ORVEL_API StdioSink final : public OutputSink {
+ public:
+  explicit StdioSink(std::FILE* stream) : m_stream(stream) {}
+  Core::Status write(std::string_view text) override;
+  Core::Status finish() override;
+
+ private:
+  std::FILE* m_stream;
+};
+
+// Writes to an output stream (a GIO stream, a socket) through a buffer;
 // `finish` flushes it.
 class ORVEL_API StreamSink final : public OutputSink {
  public:

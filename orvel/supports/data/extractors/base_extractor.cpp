@@ -4,6 +4,7 @@
 #include "orvel/model/meta_table.hpp"
 #include "orvel/supports/database/sql_quote.hpp"
 #include "tessin/contracts/values.hpp"
+#include "tessin/core/main_context.hpp"
 #include "tessin/core/property.hpp"
 
 namespace Tolvane::Orvel::Supports::Data::Extractors {
@@ -323,33 +324,42 @@ std::string BaseExtractor::build_insert_data_sql(Contracts::Database::IConnectio
                    "INSERT INTO ", table);
 }
 
-std::string BaseExtractor::build_update_data_sql(Contracts::Database::IConnection& connection,
-                                                 const MetaTable& table, const Names& names, const Names& values,
-                                                 const Blanks* texts) const {
+std::string BaseExtractor::build_keyed_sql(Contracts::Database::IConnection& connection, const MetaTable& table,
+                                           const Names& names, const Names& values, const Blanks* texts,
+                                           bool update) {
   const Prepared prepared = prepare_values(table, names, values, texts);
   if (prepared.keys.empty()) {
     return {};
   }
   auto statement = connection.statement();
+  const std::string& schema = table.get_schema();
+  const std::string& name = table.get_name();
+  if (update) {
+    return qualified(*statement,
+                     statement->build_sql_update(schema, name, column_names(prepared.columns), prepared.literals,
+                                                 column_names(prepared.keys), prepared.key_literals),
+                     "UPDATE ", table);
+  }
   return qualified(*statement,
-                   statement->build_sql_update(table.get_schema(), table.get_name(), column_names(prepared.columns),
-                                               prepared.literals, column_names(prepared.keys),
-                                               prepared.key_literals),
-                   "UPDATE ", table);
+                   statement->build_sql_delete(schema, name, column_names(prepared.keys), prepared.key_literals),
+                   "DELETE FROM ", table);
+}
+
+std::string BaseExtractor::build_update_data_sql(Contracts::Database::IConnection& connection,
+                                                 const MetaTable& table, const Names& names, const Names& values,
+                                                 const Blanks* texts) const {
+  return build_keyed_sql(connection, table, names, values, texts, true);
 }
 
 std::string BaseExtractor::build_delete_data_sql(Contracts::Database::IConnection& connection,
                                                  const MetaTable& table, const Names& names, const Names& values,
                                                  const Blanks* texts) const {
-  const Prepared prepared = prepare_values(table, names, values, texts);
-  if (prepared.keys.empty()) {
-    return {};
-  }
-  auto statement = connection.statement();
-  return qualified(*statement,
-                   statement->build_sql_delete(table.get_schema(), table.get_name(), column_names(prepared.keys),
-                                               prepared.key_literals),
-                   "DELETE FROM ", table);
+  return build_keyed_sql(connection, table, names, values, texts, false);
+}
+
+void BaseExtractor::complete_later(Contracts::Data::CountCompletion done, Core::Result<std::int64_t> result) {
+  Core::invoke_idle(Core::thread_default_context().get(), G_PRIORITY_DEFAULT_IDLE,
+                    [done = std::move(done), result = std::move(result)]() mutable { done(std::move(result)); });
 }
 
 }  // namespace Tolvane::Orvel::Supports::Data::Extractors

@@ -173,6 +173,10 @@ class ORVEL_API BaseExtractor : public Core::Object, public Contracts::Data::IEx
 
   // --- Imports ---
 
+  // Hands `result` to `done` from the caller's thread-default main context,
+  // never inside the running call.
+  static void complete_later(Contracts::Data::CountCompletion done, Core::Result<std::int64_t> result);
+
   void set_import_observer(ImportObserver observer) { m_observer = std::move(observer); }
   const ImportObserver& get_import_observer() const noexcept { return m_observer; }
 
@@ -191,6 +195,9 @@ class ORVEL_API BaseExtractor : public Core::Object, public Contracts::Data::IEx
   virtual Core::Status write_tail(const std::vector<ExportColumn>& columns, OutputSink& sink);
 
  private:
+  static std::string build_keyed_sql(Contracts::Database::IConnection& connection, const MetaTable& table,
+                                     const Names& names, const Names& values, const Blanks* texts, bool update);
+
   Options m_options;
   std::string m_file_extention;
   bool m_continue_on_error = true;

@@ -27,19 +27,6 @@ void replace_all(std::string& text, std::string_view from, std::string_view to) 
   }
 }
 
-std::vector<std::string> split_names(std::string_view text) {
-  std::vector<std::string> names;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find(',', start);
-    names.emplace_back(text.substr(start, end - start));
-    if (end == std::string_view::npos) {
-      return names;
-    }
-    start = end + 1;
-  }
-}
-
 // Row prefix and suffix come off a data record's first and last field.
 void remove_surround(DsvRecord& record, const std::string& prefix, const std::string& suffix) {
   if (record.fields.empty()) {
@@ -273,7 +260,7 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
         m_keep_blank_texts(m_owner->option_is_true("QUOTE_EMPTY", false)),
         m_prefix(m_owner->option("ROW_PREFIX")),
         m_suffix(m_owner->option("ROW_SUFFIX")),
-        m_names(split_names(m_owner->option("COLUMNS"))) {
+        m_names(split_text(m_owner->option("COLUMNS"), ',')) {
     if (m_names.size() == 1 && m_names.front().empty()) {
       m_names.clear();
     }
@@ -446,16 +433,6 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
   std::int64_t m_failed = 0;
   Core::Error m_stop_error;
 };
-
-namespace {
-
-// Completes from the caller's main context, never inside the call that started.
-void complete_later(Contracts::Data::CountCompletion done, Core::Result<std::int64_t> result) {
-  Core::invoke_idle(Core::thread_default_context().get(), G_PRIORITY_DEFAULT_IDLE,
-                    [done = std::move(done), result = std::move(result)]() mutable { done(std::move(result)); });
-}
-
-}  // namespace
 
 void DsvExtractor::start_import(Core::GRef<GInputStream> input, std::string text, ConnectionPtr connection,
                                 MetaTablePtr table, Contracts::Data::CountCompletion done) {

@@ -12,7 +12,9 @@ namespace {
 constexpr std::size_t kBlock = 1 << 16;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-std::vector<std::string> split(std::string_view text, char separator) {
+}  // namespace
+
+std::vector<std::string> split_text(std::string_view text, char separator) {
   std::vector<std::string> parts;
   std::size_t start = 0;
   for (;;) {
@@ -25,14 +27,12 @@ std::vector<std::string> split(std::string_view text, char separator) {
   }
 }
 
-}  // namespace
-
 Core::Status DsvDialect::set_quotation(std::string_view list) {
   if (list.empty()) {
     return {};
   }
-  const std::string entry = split(list, ';').front();
-  const std::vector<std::string> parts = split(entry, '-');
+  const std::string entry = split_text(list, ';').front();
+  const std::vector<std::string> parts = split_text(entry, '-');
   if (parts.size() != 4 || std::any_of(parts.begin(), parts.end(), [](const auto& p) { return p.empty(); })) {
     return Core::fail(Core::Error::gio_domain(), G_IO_ERROR_INVALID_ARGUMENT,
                       std::string(Core::_("QUOTATION_LIST must hold four texts joined by '-' "

@@ -14,6 +14,9 @@
 
 namespace Tolvane::Orvel::Supports::Data::Extractors {
 
+// The pieces of `text` between separators ("" gives one empty piece).
+ORVEL_API std::vector<std::string> split_text(std::string_view text, char separator);
+
 // How delimited text is laid out: the delimiters and the quotation set. A
 // quoted field opens with `quote_left` at the start of a field and closes with
 // `quote_right`; inside it `escape_left` stands for `quote_left` and

@@ -5,7 +5,6 @@
 #include "orvel/helpers/database_helper.hpp"
 #include "orvel/model/meta_table.hpp"
 #include "tessin/core/i18n.hpp"
-#include "tessin/core/main_context.hpp"
 
 namespace Tolvane::Orvel::Supports::Data::Extractors {
 
@@ -20,13 +19,6 @@ constexpr const char* kOpenProbe = "SAVEPOINT tolvane_import_probe";
 constexpr const char* kReleaseProbe = "RELEASE tolvane_import_probe";
 
 using Done = std::function<void(Core::Result<std::int64_t>)>;
-
-// Completes from the main context, as the statements' completions do, so a
-// run of records that execute nothing cannot nest completions on the stack.
-void complete_later(Done done, Core::Result<std::int64_t> result) {
-  Core::invoke_idle(Core::thread_default_context().get(), G_PRIORITY_DEFAULT_IDLE,
-                    [done = std::move(done), result = std::move(result)]() mutable { done(std::move(result)); });
-}
 
 }  // namespace
 
@@ -64,7 +56,9 @@ void RowImporter::import_async(const Names& names, const Names& values, const Bl
   auto& connection = *m_connection;
   switch (m_action) {
     case Action::None:
-      complete_later(std::move(done), 0);
+      // From the main context, as the statements complete, so a run of records
+      // that execute nothing cannot nest completions on the stack.
+      BaseExtractor::complete_later(std::move(done), 0);
       return;
     case Action::Insert:
       connection.execute_no_query_async(m_extractor.build_insert_data_sql(connection, *m_table, names, values, texts),
@@ -76,7 +70,7 @@ void RowImporter::import_async(const Names& names, const Names& values, const Bl
                             ? m_extractor.build_update_data_sql(connection, *m_table, names, values, texts)
                             : m_extractor.build_delete_data_sql(connection, *m_table, names, values, texts);
       if (sql.empty()) {
-        complete_later(std::move(done), Core::fail(no_key_error()));
+        BaseExtractor::complete_later(std::move(done), Core::fail(no_key_error()));
         return;
       }
       connection.execute_no_query_async(sql, std::move(done));
@@ -85,7 +79,7 @@ void RowImporter::import_async(const Names& names, const Names& values, const Bl
     case Action::Merge: {
       std::string sql = m_extractor.build_update_data_sql(connection, *m_table, names, values, texts);
       if (sql.empty()) {
-        complete_later(std::move(done), Core::fail(no_key_error()));
+        BaseExtractor::complete_later(std::move(done), Core::fail(no_key_error()));
         return;
       }
       std::string insert = m_extractor.build_insert_data_sql(connection, *m_table, names, values, texts);

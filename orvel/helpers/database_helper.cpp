@@ -507,21 +507,63 @@ std::string DatabaseHelper::format_column_name(std::string_view name) {
 
 std::string DatabaseHelper::quote_text(std::string_view text) { return Supports::Database::quoted(text, '\''); }
 
+std::string_view DatabaseHelper::exact_text_view(const ValueObject& value, std::string& scratch) {
+  switch (value.get_data_type()) {
+    case DataType::String:
+    case DataType::WString:
+    case DataType::Xml:
+    case DataType::Json:
+    case DataType::Uuid:
+      if (const auto* text = dynamic_cast<const Providers::Contracts::ValueString*>(&value)) {
+        return text->get_itsvalue();
+      }
+      break;
+    case DataType::Float:
+    case DataType::Double:
+    case DataType::Money:
+    case DataType::Decimal:
+      if (const auto* real = dynamic_cast<const INumeric*>(&value)) {
+        // "%f", as the value classes show it, is kept when it reads back to
+        // the same number and is not a wall of digits (prices, measures);
+        // otherwise the shortest exact form.
+        const double number = real->to_double();
+        char buffer[64];
+        if (std::isfinite(number) && std::fabs(number) < 1e15 && !(number == 0 && std::signbit(number))) {
+          const auto printed = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed, 6);
+          double back = 0;
+          std::from_chars(buffer, printed.ptr, back);
+          if (back == number) {
+            scratch.assign(buffer, printed.ptr);
+            return scratch;
+          }
+        }
+        scratch.assign(buffer, Core::format_double(number, buffer));
+        return scratch;
+      }
+      break;
+    case DataType::Binary:
+    case DataType::Blob:
+      if (const auto* binary = dynamic_cast<const ValueBinary*>(&value)) {
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        scratch.resize(binary->size() * 2);
+        const std::uint8_t* bytes = binary->data();
+        for (std::size_t i = 0; i < binary->size(); ++i) {
+          scratch[2 * i] = kDigits[bytes[i] >> 4];
+          scratch[2 * i + 1] = kDigits[bytes[i] & 0x0F];
+        }
+        return scratch;
+      }
+      break;
+    default:
+      break;
+  }
+  scratch = value.to_string();
+  return scratch;
+}
+
 std::string DatabaseHelper::exact_text(const ValueObject& value) {
-  if (const auto* binary = dynamic_cast<const ValueBinary*>(&value)) {
-    return binary->to_hexadecimal();
-  }
-  std::string text = value.to_string();
-  if (const auto* real = dynamic_cast<const INumeric*>(&value)) {
-    // "%f" text is kept when it reads back to the same number and is not a
-    // wall of digits (prices, measures); otherwise the shortest exact form.
-    const double number = real->to_double();
-    if (!std::isfinite(number) || std::fabs(number) >= 1e15 || g_ascii_strtod(text.c_str(), nullptr) != number ||
-        (number == 0 && std::signbit(number))) {
-      return Core::format_double(number);
-    }
-  }
-  return text;
+  std::string scratch;
+  return std::string(exact_text_view(value, scratch));
 }
 
 bool DatabaseHelper::is_numeric_kind(DataType kind) {

@@ -114,6 +114,9 @@ class ORVEL_API DatabaseHelper : public Core::Object {
   // as shown, doubles as shown when that reads back to the same number and in
   // their shortest exact form otherwise, bytes as upper-case hexadecimal.
   static std::string exact_text(const ValueObject& value);
+  // The same without allocating per cell: a view of the value's own text, or
+  // of `scratch`, which it fills (valid until the next call or change).
+  static std::string_view exact_text_view(const ValueObject& value, std::string& scratch);
   // A text from a file judged against the kind of its column: blank → NULL;
   // numeric kinds take a complete number unquoted (else the text, quoted);
   // boolean kinds also take true/false; byte kinds take hexadecimal digits as

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "orvel/foundation/logging_service.hpp"
+#include "orvel/helpers/database_helper.hpp"
 #include "orvel/model/meta_table.hpp"
 #include "orvel/supports/data/extractors/row_importer.hpp"
 #include "tessin/contracts/values.hpp"
@@ -139,7 +140,7 @@ void DsvExtractor::append_row(std::string& out, const std::vector<ExportColumn>&
     if (value == nullptr || value->get_is_null()) {
       out += m_writer.null_value;
     } else {
-      append_field(out, value_text(*value), m_writer.quote_always);
+      append_field(out, Helpers::DatabaseHelper::exact_text_view(*value, m_writer.scratch), m_writer.quote_always);
     }
   }
   out += m_writer.suffix;
@@ -278,12 +279,16 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
         finish(m_imported);
         return;
       }
+      if (!m_short.empty()) {
+        report_failure(m_short, m_record.line, m_read);
+      }
       if (!m_importable) {
         continue;
       }
       m_rows.import_async(m_names, m_record.fields, m_keep_blank_texts ? &m_record.quoted : nullptr,
-                          [self = shared_from_this()](Core::Result<std::int64_t> outcome) {
-                            if (self->settle(outcome)) {
+                          [self = shared_from_this(), line = m_record.line,
+                           record = m_read](Core::Result<std::int64_t> outcome) {
+                            if (self->settle(outcome, line, record)) {
                               self->step();
                             } else {
                               self->finish(Core::fail(self->m_stop_error));
@@ -293,39 +298,49 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
     }
   }
 
-  // The fast mode, on a worker thread: everything in one transaction.
+  // The fast mode, on a worker thread: everything in one transaction; inserts
+  // go in batches of one multi-row statement, and a batch that fails is run
+  // again record by record, so each failing record is found and reported.
   Core::Result<std::int64_t> run_now() {
     if (auto begun = m_rows.begin_transaction(); !begun) {
       return Core::fail(begun.error());
     }
+    const bool batched = m_rows.action() == RowImporter::Action::Insert;
     for (;;) {
       auto next = next_record();
       if (!next) {
-        m_rows.rollback_transaction();
-        return Core::fail(next.error());
+        return stop(next.error());
       }
       if (!*next) {
         break;
       }
+      if (!m_short.empty()) {
+        // Reported in line order: what is pending goes first.
+        if (!flush()) {
+          return stop(m_stop_error);
+        }
+        report_failure(m_short, m_record.line, m_read);
+      }
       if (!m_importable) {
         continue;
       }
-      auto outcome = m_rows.import_now(m_names, m_record.fields, m_keep_blank_texts ? &m_record.quoted : nullptr);
-      const bool failed = !outcome;
-      if (!settle(outcome)) {
-        m_rows.rollback_transaction();
-        return Core::fail(m_stop_error);
-      }
-      if (failed) {
-        if (auto intact = m_rows.check_after_failure(); !intact) {
-          m_rows.rollback_transaction();
-          return Core::fail(intact.error());
+      const Blanks* texts = m_keep_blank_texts ? &m_record.quoted : nullptr;
+      if (batched) {
+        m_batch.push_back({m_rows.insert_tuple(m_names, m_record.fields, texts), m_record.line, m_read});
+        if (m_batch.size() >= kBatchRecords && !flush()) {
+          return stop(m_stop_error);
         }
+        continue;
+      }
+      if (!run_one(m_rows.import_now(m_names, m_record.fields, texts), m_record.line, m_read)) {
+        return stop(m_stop_error);
       }
     }
+    if (!flush()) {
+      return stop(m_stop_error);
+    }
     if (auto committed = m_rows.commit_transaction(); !committed) {
-      m_rows.rollback_transaction();
-      return Core::fail(committed.error());
+      return stop(committed.error());
     }
     return m_imported;
   }
@@ -336,8 +351,66 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
   }
 
  private:
+  // Records of one multi-row INSERT.
+  static constexpr std::size_t kBatchRecords = 256;
+  struct Pending {
+    std::string tuple;  // "(1, 'x')"
+    std::int64_t line;
+    std::int64_t record;
+  };
+
+  std::unexpected<Core::Error> stop(Core::Error error) {
+    m_rows.rollback_transaction();
+    return Core::fail(std::move(error));
+  }
+
+  // Counts a record run in the fast mode; after a failure, makes sure the
+  // transaction is still there. False when the import must stop.
+  bool run_one(const Core::Result<std::int64_t>& outcome, std::int64_t line, std::int64_t record) {
+    if (!settle(outcome, line, record)) {
+      return false;
+    }
+    if (!outcome) {
+      if (auto intact = m_rows.check_after_failure(); !intact) {
+        m_stop_error = intact.error();
+        return false;
+      }
+    }
+    return true;
+  }
+
+  bool flush() {
+    if (m_batch.empty()) {
+      return true;
+    }
+    std::vector<std::string_view> tuples;
+    tuples.reserve(m_batch.size());
+    for (const Pending& pending : m_batch) {
+      tuples.push_back(pending.tuple);
+    }
+    if (m_rows.insert_tuples(tuples)) {
+      m_imported += static_cast<std::int64_t>(m_batch.size());
+      m_batch.clear();
+      notify();
+      return true;
+    }
+    if (auto intact = m_rows.check_after_failure(); !intact) {
+      m_stop_error = intact.error();
+      return false;
+    }
+    for (const Pending& pending : m_batch) {
+      const std::string_view one[] = {pending.tuple};
+      if (!run_one(m_rows.insert_tuples(one), pending.line, pending.record)) {
+        return false;
+      }
+    }
+    m_batch.clear();
+    return true;
+  }
+
   // The next data record in m_record; sets m_importable to whether it goes to
-  // the table (false for the header and blank lines). False at the end.
+  // the table (false for the header, blank lines and short records, whose
+  // failure text it leaves in m_short). False at the end.
   Core::Result<bool> next_record() {
     auto more = m_reader->next(m_record);
     if (!more || !*more) {
@@ -345,6 +418,7 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
     }
     ++m_counter;
     m_importable = false;
+    m_short.clear();
     if (m_first) {
       m_first = false;
       if (m_has_header) {
@@ -363,13 +437,12 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
     if (m_record.is_blank() && (m_has_header ? m_width : m_names.size()) > 1) {
       return true;
     }
+    ++m_read;
     if (m_has_header && m_record.fields.size() < m_width) {
-      ++m_read;
-      report_failure(std::string(Core::_("the record has ")) + std::to_string(m_record.fields.size()) +
-                     Core::_(" fields where the header has ") + std::to_string(m_width));
+      m_short = std::string(Core::_("the record has ")) + std::to_string(m_record.fields.size()) +
+                Core::_(" fields where the header has ") + std::to_string(m_width);
       return true;
     }
-    ++m_read;
     remove_surround(m_record, m_prefix, m_suffix);
     // Without header, missing fields are blanks (NULL).
     if (m_record.fields.size() < m_names.size()) {
@@ -380,12 +453,12 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
     return true;
   }
 
-  void report_failure(const std::string& message) {
+  void report_failure(const std::string& message, std::int64_t line, std::int64_t record) {
     ++m_failed;
     LoggingService::error(nullptr, "create row failed:%d -> %s", static_cast<int>(m_counter), message.c_str());
     const auto& observer = m_owner->get_import_observer();
     if (observer.failure) {
-      observer.failure(RowFailure{m_read, m_record.line, message});
+      observer.failure(RowFailure{record, line, message});
     }
     notify();
   }
@@ -398,13 +471,13 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
   }
 
   // Counts one record's outcome; false when the import must stop.
-  bool settle(const Core::Result<std::int64_t>& outcome) {
+  bool settle(const Core::Result<std::int64_t>& outcome, std::int64_t line, std::int64_t record) {
     if (outcome) {
       ++m_imported;
       notify();
       return true;
     }
-    report_failure(outcome.error().message);
+    report_failure(outcome.error().message, line, record);
     if (m_owner->get_continue_on_error()) {
       return true;
     }
@@ -432,6 +505,8 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
   std::int64_t m_imported = 0;
   std::int64_t m_failed = 0;
   Core::Error m_stop_error;
+  std::string m_short;  // why the record just read is too short, or ""
+  std::vector<Pending> m_batch;
 };
 
 void DsvExtractor::start_import(Core::GRef<GInputStream> input, std::string text, ConnectionPtr connection,

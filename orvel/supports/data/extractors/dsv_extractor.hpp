@@ -84,6 +84,7 @@ class ORVEL_API DsvExtractor final : public BaseExtractor, public Contracts::Dat
     bool quote_always = false;
     bool quote_empty = false;
     bool special[256] = {};  // bytes that may make a field need quotes
+    std::string scratch;     // the text of a cell that has none of its own
   } m_writer;
 };
 

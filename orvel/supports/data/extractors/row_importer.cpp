@@ -112,7 +112,7 @@ const RowImporter::Plan& RowImporter::plan(const Names& names) {
       plan.insert_head += (i > 0 ? ", " : "") + Helpers::DatabaseHelper::format_column_name(plan.mappings[i].column);
       plan.has_key = plan.has_key || plan.mappings[i].key;
     }
-    plan.insert_head += ") VALUES(";
+    plan.insert_head += ") VALUES";
     m_plan = std::move(plan);
   }
   return *m_plan;
@@ -159,14 +159,31 @@ Core::Result<std::int64_t> RowImporter::import_now(const Names& names, const Nam
       return updated;
     }
   }
-  std::string sql = plan.insert_head;
+  return run_now(plan.insert_head + insert_tuple(names, values, texts) + ";");
+}
+
+std::string RowImporter::insert_tuple(const Names& names, const Names& values, const Blanks* texts) {
+  const Plan& plan = this->plan(names);
+  std::string tuple = "(";
   for (std::size_t i = 0; i < plan.mappings.size(); ++i) {
+    if (i > 0) {
+      tuple += ", ";
+    }
+    tuple += literal(plan.mappings[i], values, texts);
+  }
+  tuple += ')';
+  return tuple;
+}
+
+Core::Result<std::int64_t> RowImporter::insert_tuples(std::span<const std::string_view> tuples) {
+  std::string sql = m_plan->insert_head;
+  for (std::size_t i = 0; i < tuples.size(); ++i) {
     if (i > 0) {
       sql += ", ";
     }
-    sql += literal(plan.mappings[i], values, texts);
+    sql += tuples[i];
   }
-  sql += ");";
+  sql += ';';
   return run_now(sql);
 }
 

@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
+#include <string_view>
 #include <string>
 
 #include "orvel/supports/data/extractors/base_extractor.hpp"
@@ -48,6 +50,12 @@ class ORVEL_API RowImporter {
                     std::function<void(Core::Result<std::int64_t>)> done);
   Core::Result<std::int64_t> import_now(const Names& names, const Names& values, const Blanks* texts);
 
+  // The fast mode's inserts in batches: the values of one record as a tuple
+  // "(1, 'x')", and one INSERT of several tuples. A failing multi-row INSERT
+  // stores none of its rows.
+  std::string insert_tuple(const Names& names, const Names& values, const Blanks* texts);
+  Core::Result<std::int64_t> insert_tuples(std::span<const std::string_view> tuples);
+
   // The fast mode's transaction: opened before the first record, committed
   // after the last. A record that fails is undone on its own by the engine (a
   // failing statement changes nothing); when a failure rolls back the whole
@@ -64,7 +72,7 @@ class ORVEL_API RowImporter {
   struct Plan {
     std::vector<BaseExtractor::Mapping> mappings;
     std::string table;        // schema-qualified
-    std::string insert_head;  // "INSERT INTO t(a, b) VALUES("
+    std::string insert_head;  // "INSERT INTO t(a, b) VALUES"
     bool has_key = false;
   };
 

@@ -272,6 +272,35 @@ TEST_F(DsvImport, ReportsFailedRecordsAndGoesOn) {
   }
 }
 
+// The fast mode inserts records in batches; a batch with a failing record is
+// run again record by record, and a failure that rolls the whole transaction
+// back ends the import with nothing stored.
+TEST_F(DsvImport, FastModeFindsFailuresInsideBatches) {
+  run("CREATE TABLE t(id INTEGER PRIMARY KEY, v INTEGER CHECK (v >= 0))");
+  auto target = table("t", {{"id", DataType::Int64, true}, {"v", DataType::Int64, false}});
+  std::string csv = "id,v\n";
+  for (int i = 1; i <= 1000; ++i) {
+    csv += std::to_string(i) + "," + (i == 300 || i == 777 ? "-1" : std::to_string(i)) + "\n";
+  }
+  auto extractor = DsvExtractor::create("csv");
+  extractor->get_options() = {{"ACTION", "append"}, {"FAST_IMPORT", "true"}};
+  auto outcome = import_text(*extractor, csv, target);
+  ASSERT_TRUE(outcome.result.has_value()) << outcome.result.error().message;
+  EXPECT_EQ(*outcome.result, 998);
+  ASSERT_EQ(outcome.failures.size(), 2u);
+  EXPECT_EQ(outcome.failures[0].line, 301);
+  EXPECT_EQ(outcome.failures[1].line, 778);
+  EXPECT_EQ(rows("SELECT count(*), sum(v) FROM t"), (std::vector<std::string>{"998|499423"}));
+
+  run("DELETE FROM t; CREATE TABLE u(id INTEGER PRIMARY KEY ON CONFLICT ROLLBACK)");
+  auto rolled = import_text(*extractor, "id\n1\n2\n2\n3\n", table("u", {{"id", DataType::Int64, true}}));
+  ASSERT_FALSE(rolled.result.has_value());
+  EXPECT_NE(rolled.result.error().message.find("rolled the import back"), std::string::npos)
+      << rolled.result.error().message;
+  EXPECT_EQ(rows("SELECT count(*) FROM u"), (std::vector<std::string>{"0"}));
+  EXPECT_EQ(rows("SELECT count(*) FROM t"), (std::vector<std::string>{"0"}));
+}
+
 TEST_F(DsvImport, StopsAtTheFirstFailureWhenAsked) {
   run("CREATE TABLE t(id INTEGER PRIMARY KEY)");
   auto target = table("t", {{"id", DataType::Int64, true}});

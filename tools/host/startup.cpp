@@ -17,7 +17,7 @@ Startup::Startup(Options options) : m_options(std::move(options)) {
   register_services();
   register_resources();
   Orvel::Foundation::LoggingService::initialize(m_options.default_uuid, m_options.threshold, m_options.log_folder,
-                                                m_options.slice_size);
+                                                m_options.slice_size, m_options.max_slices);
 }
 
 Startup::~Startup() { Orvel::Foundation::LoggingService::shutdown(); }

@@ -17,6 +17,8 @@ Runner add_demo_command(CLI::App& app);
 Runner add_format_command(CLI::App& app);
 Runner add_export_command(CLI::App& app);
 Runner add_import_command(CLI::App& app);
+Runner add_settings_command(CLI::App& app);
+Runner add_keygen_command(CLI::App& app);
 
 // Adds --key, --user, --password and --create to a command that opens a database.
 void add_open_options(CLI::App& command, OpenRequest& request);

@@ -3,48 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <glib.h>
-#include <sys/wait.h>
-
+#include "tests/support/program.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace {
 
-struct Ran {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using Ran = Tolvane::Testing::ProgramRun;
 
 class TolvaneSchemaCommands : public ::testing::Test {
  protected:
-  // Runs a program found on the path (or tolvane itself) with its own folders.
+  // Runs a program found on the path (or tolvane itself) with the folders of this test.
   Ran program(std::vector<std::string> arguments) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-      argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    gchar** envp = g_get_environ();
-    for (const char* variable : {"XDG_STATE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
-      envp = g_environ_setenv(envp, variable, m_home.file(variable).c_str(), TRUE);
-    }
-    Ran ran;
-    gchar* out = nullptr;
-    gchar* err = nullptr;
-    gint status = 0;
-    GError* error = nullptr;
-    EXPECT_TRUE(g_spawn_sync(nullptr, argv.data(), envp, G_SPAWN_SEARCH_PATH, nullptr, nullptr, &out, &err, &status,
-                             &error))
-        << arguments[0] << ": " << (error != nullptr ? error->message : "");
-    g_strfreev(envp);
-    g_clear_error(&error);
-    ran.out = out != nullptr ? out : "";
-    ran.err = err != nullptr ? err : "";
-    g_free(out);
-    g_free(err);
-    ran.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return ran;
+    return Tolvane::Testing::run_program(std::move(arguments), {{"XDG_STATE_HOME", m_home.file("state")},
+                                                                {"XDG_CONFIG_HOME", m_home.file("config")},
+                                                                {"XDG_DATA_HOME", m_home.file("data")}});
   }
 
   Ran tolvane(std::vector<std::string> arguments) {

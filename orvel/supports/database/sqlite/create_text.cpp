@@ -204,7 +204,7 @@ struct Header {
   Cursor::QualifiedName name;
 };
 
-Core::Result<Header> header(Cursor& cursor, std::string_view kind, const char* what) {
+Core::Result<Header> read_header(Cursor& cursor, std::string_view kind, const char* what) {
   Header header;
   READ_OR_FAIL(cursor.expect_word("CREATE"));
   header.temporary = cursor.accept_word("TEMP") || cursor.accept_word("TEMPORARY");
@@ -219,6 +219,18 @@ Core::Result<Header> header(Cursor& cursor, std::string_view kind, const char* w
   }
   header.name = std::move(*name);
   return header;
+}
+
+// The head of a statement into the fields every kind of text shares.
+template <class Text>
+Core::Result<Header> header(Cursor& cursor, std::string_view kind, const char* what, Text& text) {
+  auto head = read_header(cursor, kind, what);
+  if (head) {
+    text.temporary = head->temporary;
+    text.schema = head->name.schema;
+    text.name = head->name.name;
+  }
+  return head;
 }
 
 // "ON CONFLICT <word>", upper-case; "" without it.
@@ -691,13 +703,10 @@ Core::Result<IndexText> read_create_index(std::string_view sql) {
 Core::Result<TriggerText> read_create_trigger(std::string_view sql) {
   Cursor cursor(sql, "CREATE TRIGGER");
   TriggerText trigger;
-  auto head = header(cursor, "TRIGGER", "a trigger name");
+  auto head = header(cursor, "TRIGGER", "a trigger name", trigger);
   if (!head) {
     return Core::fail(std::move(head.error()));
   }
-  trigger.temporary = head->temporary;
-  trigger.schema = std::move(head->name.schema);
-  trigger.name = std::move(head->name.name);
   trigger.name_offset = head->name.offset;
   trigger.name_length = head->name.length;
   if (cursor.accept_word("BEFORE")) {
@@ -778,13 +787,7 @@ Core::Result<TriggerText> read_create_trigger(std::string_view sql) {
 Core::Result<ViewText> read_create_view(std::string_view sql) {
   Cursor cursor(sql, "CREATE VIEW");
   ViewText view;
-  auto head = header(cursor, "VIEW", "a view name");
-  if (!head) {
-    return Core::fail(std::move(head.error()));
-  }
-  view.temporary = head->temporary;
-  view.schema = std::move(head->name.schema);
-  view.name = std::move(head->name.name);
+  READ_OR_FAIL(header(cursor, "VIEW", "a view name", view));
   if (cursor.is_punct("(")) {
     auto columns = name_list(cursor);
     if (!columns) {

@@ -9,6 +9,7 @@
 #include "orvel/supports/database/sql_quote.hpp"
 #include "orvel/supports/database/sqlite/create_text.hpp"
 #include "tests/orvel/supports/database/connection_fixture.hpp"
+#include "tests/support/program.hpp"
 
 namespace Tolvane::Orvel::Supports::Database::Testing {
 
@@ -42,20 +43,9 @@ class SchemaTest : public ConnectionTest {
   // What `sqldiff` (Debian's sqlite3-tools) reports between two database
   // files: "" when their tables hold the same rows.
   static std::string sqldiff(const std::string& first, const std::string& second) {
-    const char* argv[] = {"sqldiff", first.c_str(), second.c_str(), nullptr};
-    gchar* out = nullptr;
-    gchar* err = nullptr;
-    gint status = 0;
-    GError* error = nullptr;
-    const gboolean ran = g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_SEARCH_PATH, nullptr,
-                                      nullptr, &out, &err, &status, &error);
-    EXPECT_TRUE(ran) << "sqldiff (package sqlite3-tools) is needed: " << (error != nullptr ? error->message : "");
-    EXPECT_TRUE(ran && g_spawn_check_wait_status(status, nullptr)) << (err != nullptr ? err : "");
-    std::string text = out != nullptr ? out : "";
-    g_free(out);
-    g_free(err);
-    g_clear_error(&error);
-    return text;
+    auto ran = Tolvane::Testing::run_program({"sqldiff", first, second});
+    EXPECT_EQ(ran.exit_code, 0) << "sqldiff (package sqlite3-tools): " << ran.err;
+    return ran.out;
   }
 
   static void copy_file(const std::string& from, const std::string& to) {

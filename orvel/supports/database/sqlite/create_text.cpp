@@ -198,16 +198,19 @@ class Cursor {
     }                                                \
   } while (0)
 
-// "CREATE [TEMP|TEMPORARY] <kind> [IF NOT EXISTS] [schema.]name".
+// "CREATE [TEMP|TEMPORARY] [<modifier>] <kind> [IF NOT EXISTS] [schema.]name",
+// the modifier being UNIQUE or VIRTUAL.
 struct Header {
   bool temporary = false;
+  bool modified = false;
   Cursor::QualifiedName name;
 };
 
-Core::Result<Header> read_header(Cursor& cursor, std::string_view kind, const char* what) {
+Core::Result<Header> read_header(Cursor& cursor, std::string_view modifier, std::string_view kind, const char* what) {
   Header header;
   READ_OR_FAIL(cursor.expect_word("CREATE"));
   header.temporary = cursor.accept_word("TEMP") || cursor.accept_word("TEMPORARY");
+  header.modified = !modifier.empty() && cursor.accept_word(modifier);
   READ_OR_FAIL(cursor.expect_word(kind));
   if (cursor.accept_word("IF")) {
     READ_OR_FAIL(cursor.expect_word("NOT"));
@@ -224,7 +227,7 @@ Core::Result<Header> read_header(Cursor& cursor, std::string_view kind, const ch
 // The head of a statement into the fields every kind of text shares.
 template <class Text>
 Core::Result<Header> header(Cursor& cursor, std::string_view kind, const char* what, Text& text) {
-  auto head = read_header(cursor, kind, what);
+  auto head = read_header(cursor, {}, kind, what);
   if (head) {
     text.temporary = head->temporary;
     text.schema = head->name.schema;
@@ -614,22 +617,13 @@ Core::Status table_options(Cursor& cursor, TableText& table) {
 Core::Result<TableText> read_create_table(std::string_view sql) {
   Cursor cursor(sql, "CREATE TABLE");
   TableText table;
-  READ_OR_FAIL(cursor.expect_word("CREATE"));
-  if (!cursor.accept_word("TEMP")) {
-    cursor.accept_word("TEMPORARY");
+  auto head = read_header(cursor, "VIRTUAL", "TABLE", "a table name");
+  if (!head) {
+    return Core::fail(std::move(head.error()));
   }
-  table.is_virtual = cursor.accept_word("VIRTUAL");
-  READ_OR_FAIL(cursor.expect_word("TABLE"));
-  if (cursor.accept_word("IF")) {
-    READ_OR_FAIL(cursor.expect_word("NOT"));
-    READ_OR_FAIL(cursor.expect_word("EXISTS"));
-  }
-  auto name = cursor.qualified_name("a table name");
-  if (!name) {
-    return Core::fail(std::move(name.error()));
-  }
-  table.schema = std::move(name->schema);
-  table.name = std::move(name->name);
+  table.is_virtual = head->modified;
+  table.schema = std::move(head->name.schema);
+  table.name = std::move(head->name.name);
   if (table.is_virtual) {
     READ_OR_FAIL(cursor.expect_word("USING"));
     if (cursor.at_end()) {
@@ -663,19 +657,13 @@ Core::Result<TableText> read_create_table(std::string_view sql) {
 Core::Result<IndexText> read_create_index(std::string_view sql) {
   Cursor cursor(sql, "CREATE INDEX");
   IndexText index;
-  READ_OR_FAIL(cursor.expect_word("CREATE"));
-  index.unique = cursor.accept_word("UNIQUE");
-  READ_OR_FAIL(cursor.expect_word("INDEX"));
-  if (cursor.accept_word("IF")) {
-    READ_OR_FAIL(cursor.expect_word("NOT"));
-    READ_OR_FAIL(cursor.expect_word("EXISTS"));
+  auto head = read_header(cursor, "UNIQUE", "INDEX", "an index name");
+  if (!head) {
+    return Core::fail(std::move(head.error()));
   }
-  auto name = cursor.qualified_name("an index name");
-  if (!name) {
-    return Core::fail(std::move(name.error()));
-  }
-  index.schema = std::move(name->schema);
-  index.name = std::move(name->name);
+  index.unique = head->modified;
+  index.schema = std::move(head->name.schema);
+  index.name = std::move(head->name.name);
   READ_OR_FAIL(cursor.expect_word("ON"));
   auto table = cursor.name("a table name");
   if (!table) {

@@ -526,6 +526,10 @@ class TableFill {
     // The engine numbers foreign keys from the last one written; listing them
     // in the order of the text makes a rebuild number them the same way.
     const std::vector<DeclaredForeignKey>* written = m_text ? &m_text->foreign_keys : nullptr;
+    if (written != nullptr && written->size() != keys.size()) {
+      m_unsupported.push_back("the foreign keys of its text do not match those the database reports");
+      written = nullptr;
+    }
     for (std::size_t k = keys.size(); k > 0; --k) {
       const Key& key = keys[k - 1];
       auto foreign = MetaForeignKey::with_names(numbered("foreign_key", static_cast<int>(key.id)),
@@ -544,11 +548,11 @@ class TableFill {
       // "REFERENCES p" names no columns: the parent's primary key is meant.
       foreign->set_refer_columns(implicit ? std::string() : join(refer));
       const std::size_t position = keys.size() - k;
-      if (written != nullptr && written->size() == keys.size() &&
-          same_name((*written)[position].table, foreign->get_refer_table())) {
+      if (written != nullptr && same_name((*written)[position].table, foreign->get_refer_table())) {
         foreign->set_deferrable((*written)[position].deferrable);
       } else if (written != nullptr) {
         m_unsupported.push_back("the foreign keys of its text do not match those the database reports");
+        written = nullptr;
       }
       m_table.get_constraints().push_back(std::move(foreign));
     }

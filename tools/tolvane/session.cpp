@@ -3,12 +3,14 @@
 #include <cstdlib>
 
 #include "orvel/foundation/logging_service.hpp"
+#include "tessin/supports/sqlite/provider.hpp"
 #include "tools/host/startup.hpp"
 #include "tools/tolvane/glib_log_bridge.hpp"
 
 namespace Tolvane::Cli {
 
 using Orvel::Supports::Database::SQLiteConnection;
+using Providers::Supports::SQLiteProvider;
 using Providers::Contracts::Server;
 using Providers::Contracts::ServerPtr;
 using Providers::Contracts::ServerSetting;
@@ -98,12 +100,14 @@ Outcome<ServerPtr> Session::find_profile(const std::string& name) {
 
 Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
   ServerPtr server;
+  bool saved = false;
   const bool looks_like_path = request.database.find('/') != std::string::npos ||
                                g_file_test(request.database.c_str(), G_FILE_TEST_EXISTS);
   if (!looks_like_path) {
-    if (auto saved = find_profile(request.database)) {
+    if (auto found = find_profile(request.database)) {
       // Options given on the command line apply to this run only.
-      server = (*saved)->clone(false);
+      server = (*found)->clone(false);
+      saved = true;
     }
   }
   if (!server) {
@@ -111,22 +115,30 @@ Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
     server->set_title(request.database);
     server->set_filename(request.database);
   }
-  const std::string key = secret_or_env(request.key, "TOLVANE_KEY");
-  if (auto bad = check_key(key)) {
-    return std::unexpected(*bad);
-  }
-  if (!key.empty()) {
-    server->set_options("PASSWORD=" + key);
-  }
-  if (!request.user.empty()) {
-    server->set_username(request.user);
-  }
-  const std::string password = secret_or_env(request.password, "TOLVANE_PASSWORD");
-  if (!password.empty()) {
-    server->set_password(password);
+  if (Applied applied = apply_open_request(*server, request, saved); !applied.problem.empty()) {
+    return std::unexpected(Failure{kUsage, applied.problem});
   }
   return server;
 }
+
+namespace {
+
+// SQLite answers a wrong key, a missing key and a file that is no database
+// alike; the message says so, and names the variable a key came from when the
+// user did not type it.
+std::string open_failure_text(const std::string& file, const Core::Error& error, const OpenRequest& request,
+                              bool keyed) {
+  std::string text = "cannot open " + file + ": " + describe(error);
+  if (error.code == 26) {
+    text += ": wrong or missing key, or not a database";
+    if (keyed && !request.key && !request.no_key && g_getenv(request.key_variable.c_str()) != nullptr) {
+      text += " (the key came from " + request.key_variable + "; --no-key ignores it)";
+    }
+  }
+  return text;
+}
+
+}  // namespace
 
 Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& request) {
   auto server = profile_for(request);
@@ -146,16 +158,23 @@ Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& requ
       logger->initialize((*server)->get_title().c_str(), (*server)->get_provider().c_str());
     }
   }
+  const bool keyed = !SQLiteProvider::key_of((*server)->get_options()).empty();
   auto connection = SQLiteConnection::create();
-  Core::Status opened = await<Core::Status>([&](auto done) { connection->open_async(*server, nullptr, done); });
-  if (!opened) {
-    return std::unexpected(Failure{kCannotOpen, "cannot open " + file + ": " + describe(opened.error())});
+  if (Core::Status opened = connection->open(*server, nullptr); !opened) {
+    return std::unexpected(Failure{kCannotOpen, open_failure_text(file, opened.error(), request, keyed)});
+  }
+  // Waiting for a lock comes first: the check below may already meet one.
+  const std::string pragmas = "PRAGMA busy_timeout = " + std::to_string(request.timeout_ms) +
+                              (request.readonly ? "; PRAGMA query_only = 1" : "");
+  if (auto set = connection->get_provider()->execute_statements(pragmas, false); !set) {
+    connection->close();
+    return std::unexpected(Failure{kCannotOpen, open_failure_text(file, set.error(), request, keyed)});
   }
   // SQLite reads the file only when a statement needs it; a wrong key or a file
   // that is not a database shows here rather than in the middle of a command.
-  if (auto checked = connection->execute_as_scalar("SELECT count(*) FROM sqlite_master", false); !checked) {
+  if (auto checked = connection->execute_as_scalar("SELECT 1 FROM sqlite_master LIMIT 1", false); !checked) {
     connection->close();
-    return std::unexpected(Failure{kCannotOpen, "cannot open " + file + ": " + describe(checked.error())});
+    return std::unexpected(Failure{kCannotOpen, open_failure_text(file, checked.error(), request, keyed)});
   }
   return connection;
 }

@@ -8,6 +8,7 @@
 #include "orvel/supports/database/sqlite/sqlite_connection.hpp"
 #include "tessin/contracts/server_setting.hpp"
 #include "tools/tolvane/exit_codes.hpp"
+#include "tools/tolvane/open_options.hpp"
 
 namespace Tolvane::Cli {
 
@@ -18,15 +19,6 @@ struct Paths {
   std::string data_dir;       // $XDG_DATA_HOME/tolvane
 
   static Paths defaults();
-};
-
-// What names the database to open and how to get in.
-struct OpenRequest {
-  std::string database;  // a file path, or the title or uuid of a saved profile
-  std::string key;       // encryption key; also from TOLVANE_KEY
-  std::string user;
-  std::string password;  // also from TOLVANE_PASSWORD
-  bool create = false;   // allow making a new database file
 };
 
 // A failure of the command: the one line to print and the exit code.
@@ -63,7 +55,9 @@ class Session {
 
   // The profile to open for a request: a saved profile, or one made for a file path.
   Outcome<Providers::Contracts::ServerPtr> profile_for(const OpenRequest& request);
-  // Opens the request's database asynchronously and runs the main loop until it is open.
+  // Opens the request's database and checks that it can be read (so a wrong
+  // key or a file that is not a database fails here, with a hint, rather than
+  // in the middle of a command).
   Outcome<std::shared_ptr<Orvel::Supports::Database::SQLiteConnection>> open(const OpenRequest& request);
 
   // Runs the default main context until `done` holds.

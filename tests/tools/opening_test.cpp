@@ -106,9 +106,10 @@ TEST_F(Opening, TheMainOptionsChooseTheLogFolderTheProfileFileAndVerbosity) {
   EXPECT_NE(read_text(file("mine.json")).find("\"o\""), std::string::npos);
   EXPECT_EQ(tolvane({"--profiles", file("mine.json"), "query", "p", "SELECT 1"}).exit_code, 0);
 
-  Ran quiet = tolvane({"query", db, "SELECT 1"});
-  Ran verbose = tolvane({"-v", "query", db, "SELECT 1"});
-  EXPECT_GT(verbose.err.size(), quiet.err.size()) << verbose.err;
+  Ran quiet = tolvane({"script", db}, "SELECT 1;");
+  EXPECT_EQ(quiet.err.find("Prepare: SELECT 1;"), std::string::npos) << quiet.err;
+  Ran verbose = tolvane({"-v", "script", db}, "SELECT 1;");
+  EXPECT_NE(verbose.err.find("Prepare: SELECT 1;"), std::string::npos) << verbose.err;
 }
 
 TEST_F(Opening, TheCommandLineIsExplainedAndTyposAreCaught) {

@@ -27,7 +27,7 @@ const char* const kAwkwardRows =
 const char* const kEdgeNumbers =
     "SELECT 0.0 AS zero, -0.0 AS minus_zero, 4.9406564584124654e-324 AS subnormal, 1e308 AS big, 1e-300 AS small, "
     "15.86 AS noisy, 266.91 AS noisy2, 1.0 AS one, 1e999 AS inf, -1e999 AS minus_inf, "
-    "9223372036854775807 AS max_int, -9223372036854775808 AS min_int, NULL AS nothing, x'00ff10' AS blob";
+    "9223372036854775807 AS max_int, -9223372036854775808 AS min_int, NULL AS empty, x'00ff10' AS blob";
 
 class OutputFormats : public TolvaneCli {
  protected:
@@ -43,7 +43,7 @@ TEST_F(OutputFormats, RealsAlwaysReadBackAsTheSameRealAndIntegersKeepEveryDigit)
   Ran tsv = tolvane({"query", db, kEdgeNumbers, "--tsv"});
   ASSERT_EQ(tsv.exit_code, 0) << tsv.err;
   EXPECT_EQ(tsv.out,
-            "zero\tminus_zero\tsubnormal\tbig\tsmall\tnoisy\tnoisy2\tone\tinf\tminus_inf\tmax_int\tmin_int\tnothing\tblob\n"
+            "zero\tminus_zero\tsubnormal\tbig\tsmall\tnoisy\tnoisy2\tone\tinf\tminus_inf\tmax_int\tmin_int\tempty\tblob\n"
             "0.0\t-0.0\t5e-324\t1e+308\t1e-300\t15.86\t266.91\t1.0\tInf\t-Inf\t9223372036854775807\t"
             "-9223372036854775808\t\\N\t\\\\x00FF10\n");
   Ran table = tolvane({"query", db, "SELECT 266.91 AS v, 2.0 AS w"});
@@ -77,7 +77,7 @@ TEST_F(OutputFormats, JsonAndJsonLinesAreValidJsonWithExactValues) {
     EXPECT_EQ(json_node_get_value_type(json_object_get_member(row, "one")), G_TYPE_DOUBLE) << "1.0 stays a real";
     EXPECT_EQ(json_object_get_int_member(row, "max_int"), INT64_MAX);
     EXPECT_EQ(json_object_get_int_member(row, "min_int"), INT64_MIN);
-    EXPECT_TRUE(json_object_get_null_member(row, "nothing"));
+    EXPECT_TRUE(json_object_get_null_member(row, "empty"));
     EXPECT_STREQ(json_object_get_string_member(row, "blob"), "AP8Q");
     g_object_unref(parser);
   }

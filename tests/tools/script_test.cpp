@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <glib.h>
+
 #include "tests/tools/cli_fixture.hpp"
 
 namespace Tolvane::Testing {
@@ -23,9 +25,9 @@ TEST_F(Script, ShowsRowsAndChangeCountsOnlyForStatementsThatChangeRows) {
   Ran run = tolvane({"script", database},
                     "CREATE TABLE b(y);\nINSERT INTO b VALUES (1), (2), (3);\nCREATE TABLE c(z);\nDROP TABLE c;\n"
                     "SELECT y FROM b WHERE y > 1;\nUPDATE b SET y = y + 1 WHERE y > 1;\n"
-                    "WITH n AS (SELECT 9) INSERT INTO b SELECT * FROM n;\n-- the end\n");
+                    "WITH n AS (SELECT 9) INSERT INTO b SELECT * FROM n;\nSELECT y FROM b WHERE 0;\n-- the end\n");
   EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(run.out, "3 rows changed\ny\n-\n2\n3\n2 rows changed\n1 row changed\n");
+  EXPECT_EQ(run.out, "3 rows changed\ny\n-\n2\n3\n2 rows changed\n1 row changed\ny\n-\n");
   Ran json = tolvane({"script", database, "--jsonl"}, "SELECT 1 AS a; DELETE FROM b; SELECT 2 AS a;");
   EXPECT_EQ(json.out, "{\"a\":1}\n{\"a\":2}\n") << "change counts stay out of machine output";
   EXPECT_NE(json.err.find("4 rows changed"), std::string::npos) << json.err;

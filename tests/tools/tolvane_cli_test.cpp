@@ -70,7 +70,7 @@ TEST_F(TolvaneCli, EncryptedDatabasesNeedTheirKey) {
   Ran keyed = tolvane({"query", db, "SELECT v FROM s", "--format", "tsv"}, "", {{"TOLVANE_KEY", "k3y"}});
   EXPECT_EQ(keyed.exit_code, 0) << keyed.err;
   EXPECT_EQ(keyed.out, "v\nx\n");
-  EXPECT_EQ(tolvane({"query", db, "SELECT 1", "--key", "a;b"}).exit_code, 2);
+  EXPECT_EQ(tolvane({"query", db, "SELECT 1", "--key", "a;b"}).exit_code, 3) << "a wrong key, not a refused one";
 }
 
 TEST_F(TolvaneCli, ProfilesAreSavedPrivatelyAndNeverShowSecrets) {

@@ -98,7 +98,7 @@ void show_script_outcomes(Tour& tour, const std::string& script) {
   }
 }
 
-OpenRequest request_for(const std::string& path, const char* key, bool create) {
+OpenRequest demo_request(const std::string& path, const char* key, bool create) {
   OpenRequest request;
   request.database = path;
   request.key = key;
@@ -112,7 +112,7 @@ bool replaceable(Session& session, const std::string& path, const char* key) {
   if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) {
     return true;
   }
-  auto connection = session.open(request_for(path, key, false));
+  auto connection = session.open(demo_request(path, key, false));
   if (!connection) {
     return false;
   }
@@ -124,7 +124,7 @@ bool replaceable(Session& session, const std::string& path, const char* key) {
 void show_encryption(Session& session, const std::string& folder) {
   const std::string path = folder + "/demo-encrypted.db";
   g_remove(path.c_str());
-  OpenRequest keyed = request_for(path, "s3cret", true);
+  OpenRequest keyed = demo_request(path, "s3cret", true);
   auto connection = session.open(keyed);
   if (!connection) {
     std::printf("  could not create %s: %s\n", path.c_str(), connection.error().message.c_str());
@@ -136,7 +136,7 @@ void show_encryption(Session& session, const std::string& folder) {
   (*connection)->close();
   std::printf("  made %s with the key \"s3cret\"\n", path.c_str());
 
-  OpenRequest without = request_for(path, "", false);
+  OpenRequest without = demo_request(path, "", false);
   auto refused = session.open(without);
   std::printf("  opened without the key: %s\n", refused ? "opened?" : refused.error().message.c_str());
   keyed.create = false;
@@ -165,7 +165,7 @@ int run_demo(Session& session, const std::string& dir_option, bool force) {
   g_remove(building.c_str());
 
   std::printf("Tolvane demo: a tour of the engine on a sample SQLite database.\n");
-  auto connection = session.open(request_for(building, "", true));
+  auto connection = session.open(demo_request(building, "", true));
   if (!connection) {
     return report(connection.error());
   }
@@ -196,7 +196,7 @@ int run_demo(Session& session, const std::string& dir_option, bool force) {
   if (g_rename(building.c_str(), path.c_str()) != 0) {
     return report(Failure{kInputFailure, "cannot move the sample database to " + path + ": " + g_strerror(errno)});
   }
-  connection = session.open(request_for(path, "", false));
+  connection = session.open(demo_request(path, "", false));
   if (!connection) {
     return report(connection.error());
   }

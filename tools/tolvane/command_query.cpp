@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 
+#include "orvel/foundation/logging_service.hpp"
+#include "tessin/contracts/values.hpp"
+#include "tessin/core/number_text.hpp"
+#include "tessin/supports/sqlite/sql_text.hpp"
 #include "tessin/supports/sqlite/statement_splitter.hpp"
 #include "tools/tolvane/commands.hpp"
 #include "tools/tolvane/interrupts.hpp"
@@ -12,12 +16,35 @@ namespace Tolvane::Cli {
 
 namespace {
 
+using Providers::Supports::SQLiteParameter;
+using Providers::Supports::SQLiteParameters;
+
 struct QueryArguments {
   OpenRequest request;
   std::string sql;
   std::vector<std::string> parameters;  // NAME VALUE pairs, flattened
   OutputOptionSet output;
 };
+
+// A value typed on the command line: the canonical text of an integer or a
+// real binds as that number, anything else as text ("007" and "1.50" stay
+// texts, so no digit a user typed is lost).
+Providers::Contracts::ValueObjectPtr parameter_value(const std::string& text) {
+  using namespace Providers::Contracts;
+  if (!text.empty()) {
+    gchar* end = nullptr;
+    errno = 0;
+    const gint64 integer = g_ascii_strtoll(text.c_str(), &end, 10);
+    if (errno == 0 && *end == '\0' && std::to_string(integer) == text) {
+      return ValueInt64::create(integer);
+    }
+    const double real = g_ascii_strtod(text.c_str(), &end);
+    if (*end == '\0' && std::isfinite(real) && Core::format_double(real) == text) {
+      return ValueDouble::create(real);
+    }
+  }
+  return ValueString::create(text);
+}
 
 int run_query(Session& session, const QueryArguments& arguments) {
   std::string sql = arguments.sql;
@@ -37,6 +64,10 @@ int run_query(Session& session, const QueryArguments& arguments) {
                                       " statements (the second starts on line " + std::to_string(statements[1].line) +
                                       "); query runs one: use `tolvane script` for several"});
   }
+  SQLiteParameters parameters;
+  for (std::size_t i = 0; i + 1 < arguments.parameters.size(); i += 2) {
+    parameters.push_back(SQLiteParameter{arguments.parameters[i], parameter_value(arguments.parameters[i + 1])});
+  }
   auto connection = session.open(arguments.request);
   if (!connection) {
     return report(connection.error());
@@ -44,37 +75,52 @@ int run_query(Session& session, const QueryArguments& arguments) {
   OutputStream& out = OutputStream::standard_output();
   const OutputOptions options = arguments.output.resolve(isatty(STDOUT_FILENO) != 0);
   const gint64 started = g_get_monotonic_time();
-  auto reader = (*connection)->execute_reader(sql);
-  if (!reader) {
-    const Core::Error& error = reader.error();
+  Orvel::Foundation::LoggingService::info((*connection)->get_server()->get_uuid().c_str(), "SQL: %s",
+                                          Providers::Supports::SqlText::redact(sql).c_str());
+  auto& provider = Session::provider_of(**connection);
+  Interrupts::Scope interruptible([](void* target) { static_cast<decltype(&provider)>(target)->interrupt(); },
+                                  &provider);
+  auto reader = provider.execute_prepared(sql, parameters);
+  const auto fail = [&](const Core::Error& error) {
+    (*connection)->rollback();
     (*connection)->close();
     if (Interrupts::requested()) {
+      out.flush();
       return Interrupts::report();
     }
-    if (error.code == -1 && error.message == "No data return by non-select statement") {
-      std::fprintf(stderr, "the statement ran and returned no rows\n");
-      return kSuccess;
-    }
+    finish_output(kSuccess);
     return report(Failure{kStatementFailed, "query failed on " + arguments.request.database + ": " + describe(error)});
+  };
+  if (!reader) {
+    return fail(reader.error());
   }
-  auto writer = make_row_writer(options, out);
-  auto streamed = stream_reader(**reader, *writer, out);
+  std::int64_t rows = 0;
+  if ((*reader)->is_query()) {
+    auto writer = make_row_writer(options, out);
+    auto streamed = stream_reader(**reader, *writer, out, (*reader)->has_row());
+    if (!streamed) {
+      return fail(streamed.error());
+    }
+    rows = streamed->rows;
+  }
+  const std::int64_t changes = (*reader)->changes();
+  const bool query = (*reader)->is_query();
   (*reader)->close();
   (*connection)->close();
   if (Interrupts::requested()) {
     out.flush();
     return Interrupts::report();
   }
-  if (!streamed) {
-    finish_output(kSuccess);
-    return report(Failure{kStatementFailed, "query failed on " + arguments.request.database + ": " +
-                                                describe(streamed.error())});
-  }
   const int code = finish_output(kSuccess);
   if (code == kSuccess) {
     const double elapsed_ms = static_cast<double>(g_get_monotonic_time() - started) / 1000.0;
-    std::fprintf(stderr, "%lld %s in %.1f ms\n", static_cast<long long>(streamed->rows),
-                 streamed->rows == 1 ? "row" : "rows", elapsed_ms);
+    if (query) {
+      std::fprintf(stderr, "%lld %s in %.1f ms\n", static_cast<long long>(rows), rows == 1 ? "row" : "rows",
+                   elapsed_ms);
+    } else {
+      std::fprintf(stderr, "%lld %s changed in %.1f ms\n", static_cast<long long>(changes),
+                   changes == 1 ? "row" : "rows", elapsed_ms);
+    }
   }
   return code;
 }
@@ -88,8 +134,9 @@ Runner add_query_command(CLI::App& app) {
       "Run one statement against a database and print its rows as they come, in any output format.\n"
       "With no SQL argument (or \"-\") the statement is read from standard input. A text with more\n"
       "than one statement is refused: run scripts with `tolvane script`. Parameters (?, ?NNN, :name,\n"
-      "@name, $name) are bound with -p NAME VALUE; a number as NAME binds by position. The rows go to\n"
-      "standard output; the row count and the elapsed time to standard error.");
+      "@name, $name) are bound with -p NAME VALUE; a number as NAME binds by position; a VALUE that\n"
+      "is the plain text of an integer or real binds as a number, anything else as text. The rows go\n"
+      "to standard output; the row count (or the change count) and the elapsed time to standard error.");
   command->add_option("database", arguments->request.database,
                       "Database file path, file: URI, or the title or uuid of a saved profile")
       ->required();

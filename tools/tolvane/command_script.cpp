@@ -19,6 +19,8 @@ namespace Tolvane::Cli {
 namespace {
 
 using Orvel::Supports::Database::SQLiteConnection;
+using Providers::Supports::SQLiteProvider;
+using Providers::Supports::SQLiteReader;
 using Providers::Supports::StatementSpan;
 using Providers::Supports::StatementSplitter;
 
@@ -30,56 +32,59 @@ struct ScriptArguments {
   OutputOptionSet output;
 };
 
-// One statement of the script with the line it starts on.
-struct Statement {
+// A stretch of the script to run as it stands, or a dot-command of shell
+// habit (a line starting with '.' between statements), which is cut out so it
+// cannot swallow the statement after it.
+struct Piece {
   std::string_view text;
-  std::size_t line;
+  std::size_t line;  // of the script, where the piece starts
   bool dot_command;
 };
 
-// The statements of a script, in order, with the dot-commands of shell habit
-// cut out as statements of their own: a line starting with '.' between
-// statements is one, and must not swallow the statement after it.
-std::vector<Statement> statements_of(std::string_view script) {
-  std::vector<Statement> statements;
-  std::size_t base = 0;
-  std::size_t base_line = 1;
-  while (base < script.size()) {
-    const std::string_view rest = script.substr(base);
+std::vector<Piece> pieces_of(std::string_view script) {
+  std::vector<Piece> pieces;
+  std::size_t start = 0;  // of the stretch not yet handed out, where the splitter starts
+  std::size_t start_line = 1;
+  bool cut = true;
+  while (cut && start < script.size()) {
+    cut = false;
+    const std::string_view rest = script.substr(start);
     StatementSplitter splitter(rest);
     StatementSpan span;
-    bool restarted = false;
     while (splitter.next(span)) {
-      const std::string_view text = span.text(rest);
-      const std::size_t line = base_line + span.line - 1;
-      if (text.front() == '.') {
-        const std::size_t end = text.find('\n');
-        const std::string_view dot = text.substr(0, end);
-        statements.push_back({dot, line, true});
-        if (end == std::string_view::npos) {
-          return statements;
-        }
-        base += span.offset + end + 1;
-        base_line = line + 1;
-        restarted = true;
-        break;
+      if (rest[span.offset] != '.') {
+        continue;
       }
-      statements.push_back({text, line, false});
-    }
-    if (!restarted) {
+      const std::size_t line = start_line + span.line - 1;
+      if (span.offset > 0) {
+        pieces.push_back({rest.substr(0, span.offset), start_line, false});
+      }
+      const std::size_t end = rest.find('\n', span.offset);
+      pieces.push_back({rest.substr(span.offset, end == std::string_view::npos ? end : end - span.offset), line, true});
+      if (end == std::string_view::npos) {
+        return pieces;
+      }
+      start += end + 1;
+      start_line = line + 1;
+      cut = true;
       break;
     }
   }
-  return statements;
+  if (start < script.size()) {
+    pieces.push_back({script.substr(start), start_line, false});
+  }
+  return pieces;
 }
 
 class ScriptRun {
  public:
   ScriptRun(const ScriptArguments& arguments, SQLiteConnection& connection, const OutputOptions& options)
-      : m_arguments(arguments), m_connection(connection), m_options(options),
+      : m_arguments(arguments),
+        m_connection(connection),
+        m_options(options),
         m_out(OutputStream::standard_output()) {}
 
-  int run(const std::vector<Statement>& statements) {
+  int run(const std::string& script) {
     if (m_arguments.transaction) {
       if (auto begun = m_connection.transaction(); !begun || !*begun) {
         return report(Failure{kStatementFailed, "cannot begin the script's transaction: " +
@@ -87,54 +92,65 @@ class ScriptRun {
       }
       m_transaction_line = 0;
     }
-    Progress progress("statements", static_cast<std::int64_t>(statements.size()));
-    for (const Statement& statement : statements) {
-      if (Interrupts::requested() || m_out.failed()) {
+    SQLiteProvider& provider = Session::provider_of(m_connection);
+    Interrupts::Scope interruptible([](void* target) { static_cast<SQLiteProvider*>(target)->interrupt(); },
+                                    &provider);
+    // Counted in bytes of the script: known before it runs, unlike its statements.
+    Progress progress("bytes of SQL", static_cast<std::int64_t>(script.size()));
+    for (const Piece& piece : pieces_of(script)) {
+      if (m_stopped) {
         break;
       }
-      ++m_run;
-      if (!execute(statement) && (m_arguments.bail || m_arguments.transaction)) {
+      if (piece.dot_command) {
+        ++m_run;
+        m_stopped = !failed(piece.line, dot_command_refusal(piece.text)) && stop_on_failure();
+        continue;
+      }
+      const auto piece_offset = static_cast<std::size_t>(piece.text.data() - script.data());
+      auto visit = [&](const Providers::Supports::ScriptStep& step, Core::Result<Providers::Supports::SQLiteReaderPtr> outcome) {
+        ++m_run;
+        const std::size_t line = piece.line + step.line - 1;
+        const bool ok = outcome ? report_outcome(**outcome, step.text, line) : failed(line, describe(outcome.error()));
+        progress.set(static_cast<std::int64_t>(piece_offset + step.offset + step.text.size()));
+        m_stopped = Interrupts::requested() || m_out.failed() || (!ok && stop_on_failure());
+        return !m_stopped;
+      };
+      if (auto ran = provider.execute_script(std::string(piece.text), visit); !ran) {
+        ++m_failures;
+        m_out.flush();
+        std::fprintf(stderr, "tolvane: %s\n", describe(ran.error()).c_str());
         break;
       }
-      progress.advance();
     }
     progress.finish();
     return finish();
   }
 
  private:
-  // Runs one statement and prints its outcome; false when it failed.
-  bool execute(const Statement& statement) {
-    if (statement.dot_command) {
-      return failed(statement, dot_command_refusal(statement.text));
-    }
-    const StatementKind kind = statement_kind(statement.text);
-    const std::string sql(statement.text);
-    auto reader = m_connection.execute_reader(sql);
-    if (reader) {
+  bool stop_on_failure() const { return m_arguments.bail || m_arguments.transaction; }
+
+  // Prints what a statement gave: its rows, or its change count when it
+  // changes rows; false when reading its rows failed.
+  bool report_outcome(SQLiteReader& reader, std::string_view text, std::size_t line) {
+    const StatementKind kind = statement_kind(text);
+    if (reader.is_query()) {
       auto writer = make_row_writer(m_options, m_out);
-      auto streamed = stream_reader(**reader, *writer, m_out);
-      (*reader)->close();
-      if (!streamed) {
-        return failed(statement, describe(streamed.error()));
+      if (auto streamed = stream_reader(reader, *writer, m_out, reader.has_row()); !streamed) {
+        return failed(line, describe(streamed.error()));
       }
-      return track(kind, statement, 0);
     }
-    const Core::Error& error = reader.error();
-    if (error.code != -1 || error.message != "No data return by non-select statement") {
-      return failed(statement, describe(error));
-    }
-    std::int64_t changes = 0;
-    if (kind == StatementKind::Change) {
-      auto count = m_connection.execute_as_scalar("SELECT changes()", false);
-      changes = count && *count ? Providers::Contracts::to_integer(**count) : 0;
+    const std::int64_t changes = std::max<std::int64_t>(reader.changes(), 0);
+    if (kind == StatementKind::Change && !reader.is_query()) {
       report_changes(changes);
     }
-    return track(kind, statement, changes);
+    track(kind, line, changes);
+    return true;
   }
 
+  // On standard output in the aligned table; beside machine formats, on
+  // standard error, so the output stays one format.
   void report_changes(std::int64_t changes) {
-    std::string line = std::to_string(changes) + (changes == 1 ? " row changed\n" : " rows changed\n");
+    const std::string line = std::to_string(changes) + (changes == 1 ? " row changed\n" : " rows changed\n");
     if (m_options.format == OutputFormat::Table) {
       m_out.write(line);
     } else {
@@ -144,10 +160,10 @@ class ScriptRun {
   }
 
   // Follows the script's own transaction, so one it leaves open is noticed.
-  bool track(StatementKind kind, const Statement& statement, std::int64_t changes) {
+  void track(StatementKind kind, std::size_t line, std::int64_t changes) {
     switch (kind) {
       case StatementKind::Begin:
-        m_transaction_line = static_cast<std::int64_t>(statement.line);
+        m_transaction_line = static_cast<std::int64_t>(line);
         m_pending_changes = 0;
         break;
       case StatementKind::Commit:
@@ -163,13 +179,12 @@ class ScriptRun {
       case StatementKind::Other:
         break;
     }
-    return true;
   }
 
-  bool failed(const Statement& statement, const std::string& message) {
+  bool failed(std::size_t line, const std::string& message) {
     ++m_failures;
     m_out.flush();
-    std::fprintf(stderr, "error near line %zu: %s\n", statement.line, message.c_str());
+    std::fprintf(stderr, "error near line %zu: %s\n", line, message.c_str());
     return false;
   }
 
@@ -179,16 +194,14 @@ class ScriptRun {
     const bool interrupted = Interrupts::requested();
     if (m_transaction_line >= 0) {
       const bool keep = m_arguments.transaction && m_failures == 0 && !interrupted && !m_out.failed();
-      if (keep) {
-        if (auto committed = m_connection.commit(); !committed) {
-          ++m_failures;
-          std::fprintf(stderr, "tolvane: the script's transaction could not be committed: %s\n",
-                       describe(committed.error()).c_str());
-          undo("the script's transaction");
-        }
-      } else {
+      if (!keep) {
         undo(m_transaction_line == 0 ? std::string("the script's transaction")
                                      : "the transaction begun near line " + std::to_string(m_transaction_line));
+      } else if (auto committed = m_connection.commit(); !committed) {
+        ++m_failures;
+        std::fprintf(stderr, "tolvane: the script's transaction could not be committed: %s\n",
+                     describe(committed.error()).c_str());
+        undo("the script's transaction");
       }
     }
     if (interrupted) {
@@ -213,6 +226,7 @@ class ScriptRun {
   OutputStream& m_out;
   int m_run = 0;
   int m_failures = 0;
+  bool m_stopped = false;
   // Where the open transaction began: -1 none, 0 the command's own (--transaction).
   std::int64_t m_transaction_line = -1;
   // Rows changed since that transaction began.
@@ -224,6 +238,7 @@ int run_script(Session& session, const ScriptArguments& arguments) {
   if (!text) {
     return report(text.error());
   }
+  // Refused before anything runs: the engine would read the script only up to it.
   if (const void* nul = std::memchr(text->data(), '\0', text->size())) {
     return report(Failure{kInputFailure, "the script contains a NUL byte at offset " +
                                              std::to_string(static_cast<const char*>(nul) - text->data())});
@@ -234,7 +249,7 @@ int run_script(Session& session, const ScriptArguments& arguments) {
   }
   const OutputOptions options = arguments.output.resolve(isatty(STDOUT_FILENO) != 0);
   ScriptRun run(arguments, **connection, options);
-  const int code = run.run(statements_of(*text));
+  const int code = run.run(*text);
   (*connection)->close();
   return code;
 }
@@ -250,7 +265,8 @@ Runner add_script_command(CLI::App& app) {
       "changed, and for a failing statement \"error near line N: message (code C)\" on standard\n"
       "error. A failing statement does not stop the script unless --bail is given; --transaction\n"
       "runs the whole script in one transaction that any failure rolls back. Lines starting with a\n"
-      "dot (shell commands such as .tables) are refused. The exit code is 1 when any statement failed.");
+      "dot (shell commands such as .tables) are refused. A transaction the script leaves open is\n"
+      "rolled back, saying how many changes that undid. The exit code is 1 when any statement failed.");
   command->add_option("database", arguments->request.database,
                       "Database file path, file: URI, or the title or uuid of a saved profile")
       ->required();

@@ -2,7 +2,9 @@
 
 #include <glib.h>
 
-#include "tools/tolvane/session.hpp"
+#include "tessin/core/glib_ptr.hpp"
+#include "tessin/supports/sqlite/open_options.hpp"
+#include "tessin/supports/sqlite/provider.hpp"
 
 namespace Tolvane::Cli {
 
@@ -43,8 +45,9 @@ void add_open_options(CLI::App& command, OpenRequest& request, const std::string
   if (allow_create) {
     command.add_flag(dash + "create", request.create, "Create " + what + " when the file does not exist");
   }
-  command.add_option(dash + "timeout", request.timeout_ms,
-                     "Milliseconds to wait when " + what + " is locked by another connection (default 5000)")
+  command.add_option_function<int>(
+             dash + "timeout", [&request](int milliseconds) { request.timeout_ms = milliseconds; },
+             "Milliseconds to wait when " + what + " is locked by another connection (default 5000)")
       ->check(CLI::NonNegativeNumber);
   command.add_flag(dash + "readonly", request.readonly, "Open " + what + " read-only");
   command.add_option(dash + "cipher", request.cipher,
@@ -66,26 +69,57 @@ void add_open_options(CLI::App& command, OpenRequest& request, const std::string
       });
 }
 
+namespace {
+
+// The profile's option pieces with `name` set to `value` (replacing a piece of
+// that name) or, with no value, removed.
+void set_piece(std::vector<std::pair<std::string, std::string>>& pieces, const std::string& name,
+               const std::optional<std::string>& value) {
+  std::erase_if(pieces, [&name](const auto& piece) { return g_ascii_strcasecmp(piece.first.c_str(), name.c_str()) == 0; });
+  if (value) {
+    pieces.emplace_back(name, *value);
+  }
+}
+
+}  // namespace
+
 Applied apply_open_request(Providers::Contracts::Server& server, const OpenRequest& request, bool saved_profile) {
+  using Providers::Supports::SQLiteOpenOptions;
   Applied applied;
+  auto pieces = SQLiteOpenOptions::pieces(server.get_options());
   std::optional<std::string> key = request.key;
   if (key) {
     applied.key_source = key->empty() ? KeySource::None : KeySource::CommandLine;
   } else if (!request.no_key && !saved_profile) {
     key = environment(request.key_variable);
     applied.key_source = key && !key->empty() ? KeySource::Environment : KeySource::None;
-  } else if (saved_profile && !server.get_options().empty()) {
+  } else if (request.no_key) {
+    key = std::string();
+  } else if (!Providers::Supports::SQLiteProvider::key_of(server.get_options()).empty()) {
     applied.key_source = KeySource::Profile;
   }
   if (key) {
-    if (auto bad = check_key(*key)) {
-      applied.problem = bad->message;
-      return applied;
-    }
-    server.set_options(key->empty() ? std::string() : "PASSWORD=" + *key);
-  } else if (request.no_key) {
-    server.set_options("");
+    set_piece(pieces, "PASSWORD", key->empty() ? std::nullopt : key);
   }
+  if (request.timeout_ms) {
+    set_piece(pieces, "BUSY_TIMEOUT", std::to_string(*request.timeout_ms));
+  }
+  if (request.readonly) {
+    set_piece(pieces, "READONLY", std::string("true"));
+  }
+  if (!request.cipher.empty()) {
+    set_piece(pieces, "CIPHER", request.cipher);
+  }
+  for (const std::string& parameter : request.cipher_parameters) {
+    const std::size_t equals = parameter.find('=');
+    set_piece(pieces, Core::take_std(g_ascii_strup(parameter.c_str(), static_cast<gssize>(equals))),
+              parameter.substr(equals + 1));
+  }
+  std::string options;
+  for (const auto& [name, value] : pieces) {
+    options += (options.empty() ? "" : ";") + SQLiteOpenOptions::piece(name, value);
+  }
+  server.set_options(options);
   if (!request.user.empty()) {
     server.set_username(request.user);
   }

@@ -24,8 +24,9 @@ struct OpenRequest {
   std::string user;
   std::optional<std::string> password;
   bool create = false;
-  // Milliseconds to wait for a lock held by another connection.
-  int timeout_ms = 5000;
+  // Milliseconds to wait for a lock held by another connection; the engine's
+  // default (5 s) or the profile's when not given.
+  std::optional<int> timeout_ms;
   bool readonly = false;
   // Cipher scheme ("sqlcipher", "chacha20", "aes256cbc", ...) and its
   // parameters as NAME=VALUE ("legacy=3", "kdf_iter=64000").
@@ -45,17 +46,24 @@ struct OpenRequest {
 void add_open_options(CLI::App& command, OpenRequest& request, const std::string& prefix = "",
                       const std::string& what = "the database", bool allow_create = true);
 
+// A request for `database` with nothing else given.
+inline OpenRequest request_for(std::string database) {
+  OpenRequest request;
+  request.database = std::move(database);
+  return request;
+}
+
 // Where the key of a request comes from, for messages.
 enum class KeySource { None, CommandLine, Environment, Profile };
 
 // Gives `server` what the request adds to it for this run: the key (the
 // command line's; else, unless --no-key, the environment's, but only for a
 // database named by path, since a saved profile carries its own), the user
-// and password, the cipher, the busy timeout and read-only opening. Returns
-// where the key came from, or a usage failure message.
+// and password, the cipher and its parameters, the busy timeout and read-only
+// opening, each replacing what a saved profile's options say. Returns where
+// the key came from.
 struct Applied {
   KeySource key_source = KeySource::None;
-  std::string problem;  // empty when the request was applied
 };
 Applied apply_open_request(Providers::Contracts::Server& server, const OpenRequest& request, bool saved_profile);
 

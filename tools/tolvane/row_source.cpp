@@ -78,7 +78,7 @@ class ReaderRow {
 
 }  // namespace
 
-Core::Result<Streamed> stream_reader(IDataReader& reader, RowWriter& writer, OutputStream& out, bool at_first_row) {
+Core::Result<Streamed> stream_reader(IDataReader& reader, RowWriter& writer, OutputStream& out, bool on_row) {
   const int count = reader.get_field_count();
   std::vector<std::string> names;
   names.reserve(static_cast<std::size_t>(count));
@@ -92,14 +92,7 @@ Core::Result<Streamed> stream_reader(IDataReader& reader, RowWriter& writer, Out
   writer.begin(names);
   Streamed streamed;
   ReaderRow row(static_cast<std::size_t>(count));
-  bool more = at_first_row && !reader.get_is_closed();
-  if (!at_first_row) {
-    auto next = reader.read();
-    if (!next) {
-      return Core::fail(std::move(next.error()));
-    }
-    more = *next;
-  }
+  bool more = on_row;
   while (more) {
     if (Interrupts::requested() || out.failed()) {
       streamed.stopped = true;

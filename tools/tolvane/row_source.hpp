@@ -20,11 +20,11 @@ struct Streamed {
 
 // Feeds the rows of a data reader to a writer as the reader yields them: the
 // cells point into buffers reused from row to row, so the only per-cell work
-// is reading the value. The reader stands on its first row (as the provider
-// hands it out) unless `at_first_row` is false. Stops between rows when an
-// interrupt is requested or `out` has failed.
+// is reading the value. `on_row` says whether the reader stands on a first row
+// (a query may yield none: then only the column names are written). Stops
+// between rows when an interrupt is requested or `out` has failed.
 Core::Result<Streamed> stream_reader(Providers::Contracts::IDataReader& reader, RowWriter& writer, OutputStream& out,
-                                     bool at_first_row = true);
+                                     bool on_row);
 
 // Writes a whole result model through a writer (for results that already
 // are models: the demo, results other parts of the engine hand over).

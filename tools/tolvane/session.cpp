@@ -6,6 +6,7 @@
 #include "tessin/supports/sqlite/provider.hpp"
 #include "tools/host/startup.hpp"
 #include "tools/tolvane/glib_log_bridge.hpp"
+#include "tools/tolvane/interrupts.hpp"
 
 namespace Tolvane::Cli {
 
@@ -102,8 +103,13 @@ Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
   ServerPtr server;
   bool saved = false;
   const bool looks_like_path = request.database.find('/') != std::string::npos ||
+                               request.database.starts_with("file:") ||
                                g_file_test(request.database.c_str(), G_FILE_TEST_EXISTS);
   if (!looks_like_path) {
+    // A profile file that cannot be read is reported, not taken for "no such profile".
+    if (auto setting = profiles(); !setting) {
+      return std::unexpected(setting.error());
+    }
     if (auto found = find_profile(request.database)) {
       // Options given on the command line apply to this run only.
       server = (*found)->clone(false);
@@ -115,9 +121,7 @@ Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
     server->set_title(request.database);
     server->set_filename(request.database);
   }
-  if (Applied applied = apply_open_request(*server, request, saved); !applied.problem.empty()) {
-    return std::unexpected(Failure{kUsage, applied.problem});
-  }
+  apply_open_request(*server, request, saved);
   return server;
 }
 
@@ -138,6 +142,23 @@ std::string open_failure_text(const std::string& file, const Core::Error& error,
   return text;
 }
 
+// The file a database argument names: the path itself, or the path part of a
+// "file:" URI (SQLite's own form, relative paths allowed), unescaped.
+std::string file_of(const std::string& database) {
+  if (!database.starts_with("file:")) {
+    return database;
+  }
+  std::string_view rest = std::string_view(database).substr(5);
+  rest = rest.substr(0, rest.find_first_of("?#"));
+  if (rest.starts_with("//")) {
+    // An authority, empty or "localhost", before the absolute path.
+    const std::size_t slash = rest.find('/', 2);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+  }
+  gchar* unescaped = g_uri_unescape_segment(rest.data(), rest.data() + rest.size(), nullptr);
+  return unescaped != nullptr ? Core::take_std(unescaped) : std::string(rest);
+}
+
 }  // namespace
 
 Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& request) {
@@ -145,11 +166,12 @@ Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& requ
   if (!server) {
     return std::unexpected(server.error());
   }
-  const std::string& file = (*server)->get_filename();
+  const std::string& name = (*server)->get_filename();
+  const std::string file = file_of(name);
   if (!request.create && !g_file_test(file.c_str(), G_FILE_TEST_EXISTS)) {
     return std::unexpected(Failure{kCannotOpen, "no database file at " + file + " (use --create to make a new one)"});
   }
-  if (!request.create && g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
+  if (g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
     return std::unexpected(Failure{kCannotOpen, file + " is a folder, not a database file"});
   }
   // The connection's own log carries the profile's title and provider.
@@ -160,23 +182,26 @@ Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& requ
   }
   const bool keyed = !SQLiteProvider::key_of((*server)->get_options()).empty();
   auto connection = SQLiteConnection::create();
+  // Ctrl-C during a long wait for a lock ends the wait.
+  Interrupts::Scope interruptible(
+      [](void* target) { static_cast<SQLiteConnection*>(target)->interrupt(); }, connection.get());
   if (Core::Status opened = connection->open(*server, nullptr); !opened) {
-    return std::unexpected(Failure{kCannotOpen, open_failure_text(file, opened.error(), request, keyed)});
-  }
-  // Waiting for a lock comes first: the check below may already meet one.
-  const std::string pragmas = "PRAGMA busy_timeout = " + std::to_string(request.timeout_ms) +
-                              (request.readonly ? "; PRAGMA query_only = 1" : "");
-  if (auto set = connection->get_provider()->execute_statements(pragmas, false); !set) {
-    connection->close();
-    return std::unexpected(Failure{kCannotOpen, open_failure_text(file, set.error(), request, keyed)});
+    return std::unexpected(Failure{kCannotOpen, open_failure_text(name, opened.error(), request, keyed)});
   }
   // SQLite reads the file only when a statement needs it; a wrong key or a file
   // that is not a database shows here rather than in the middle of a command.
   if (auto checked = connection->execute_as_scalar("SELECT 1 FROM sqlite_master LIMIT 1", false); !checked) {
     connection->close();
-    return std::unexpected(Failure{kCannotOpen, open_failure_text(file, checked.error(), request, keyed)});
+    if (Interrupts::requested()) {
+      return std::unexpected(Failure{kInterrupted, "interrupted"});
+    }
+    return std::unexpected(Failure{kCannotOpen, open_failure_text(name, checked.error(), request, keyed)});
   }
   return connection;
+}
+
+SQLiteProvider& Session::provider_of(SQLiteConnection& connection) {
+  return static_cast<SQLiteProvider&>(*connection.get_provider());
 }
 
 void Session::run_until(const std::function<bool()>& done) {

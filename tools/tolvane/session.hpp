@@ -7,6 +7,7 @@
 
 #include "orvel/supports/database/sqlite/sqlite_connection.hpp"
 #include "tessin/contracts/server_setting.hpp"
+#include "tessin/supports/sqlite/provider.hpp"
 #include "tools/tolvane/exit_codes.hpp"
 #include "tools/tolvane/open_options.hpp"
 
@@ -59,6 +60,11 @@ class Session {
   // key or a file that is not a database fails here, with a hint, rather than
   // in the middle of a command).
   Outcome<std::shared_ptr<Orvel::Supports::Database::SQLiteConnection>> open(const OpenRequest& request);
+
+  // The SQLite provider under a connection the session opened, for what only
+  // it offers (prepared statements with parameters, scripts run statement by
+  // statement, rekey).
+  static Providers::Supports::SQLiteProvider& provider_of(Orvel::Supports::Database::SQLiteConnection& connection);
 
   // Runs the default main context until `done` holds.
   void run_until(const std::function<bool()>& done);

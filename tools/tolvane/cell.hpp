@@ -46,6 +46,42 @@ void append_unsigned(std::string& out, std::uint64_t value);
 // Upper-case hexadecimal digits of `bytes`, appended to `out`.
 void append_hex(std::string& out, std::string_view bytes);
 
+// Writes line feed, carriage return and tab as the two-character escapes \n,
+// \r and \t, which the table, TSV and JSON share; false for any other
+// character (nothing written).
+inline bool append_break_escape(std::string& out, char c) {
+  switch (c) {
+    case '\n':
+      out += "\\n";
+      return true;
+    case '\r':
+      out += "\\r";
+      return true;
+    case '\t':
+      out += "\\t";
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Writes '&', '<' and '>' as HTML entities; false for any other character.
+inline bool append_markup_entity(std::string& out, char c) {
+  switch (c) {
+    case '&':
+      out += "&amp;";
+      return true;
+    case '<':
+      out += "&lt;";
+      return true;
+    case '>':
+      out += "&gt;";
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The plain text of a number or text cell (the real and integer forms above);
 // blobs give their bytes, NULL gives "".
 void append_plain(std::string& out, const Cell& cell);

@@ -37,21 +37,10 @@ void append_csv_field(std::string& out, std::string_view text) {
 
 void append_tsv_field(std::string& out, std::string_view text) {
   for (const char c : text) {
-    switch (c) {
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        out.push_back(c);
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (!append_break_escape(out, c)) {
+      out.push_back(c);
     }
   }
 }

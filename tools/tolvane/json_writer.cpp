@@ -23,36 +23,19 @@ void append_escaped(std::string& out, std::string_view text) {
   out.push_back('"');
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      default:
-        if (byte < 0x20) {
-          out += "\\u00";
-          out.push_back(kHex[byte >> 4]);
-          out.push_back(kHex[byte & 0x0F]);
-        } else {
-          out.push_back(c);
-        }
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+      out.push_back(c);
+    } else if (byte >= 0x20) {
+      out.push_back(c);
+    } else if (append_break_escape(out, c)) {
+      // \n, \r, \t
+    } else if (c == '\b' || c == '\f') {
+      out += c == '\b' ? "\\b" : "\\f";
+    } else {
+      out += "\\u00";
+      out.push_back(kHex[byte >> 4]);
+      out.push_back(kHex[byte & 0x0F]);
     }
   }
   out.push_back('"');

@@ -28,15 +28,6 @@ void append_markdown(std::string& out, std::string_view text) {
         out.push_back('\\');
         out.push_back(c);
         break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
       case '\r':
         if (i + 1 < text.size() && text[i + 1] == '\n') {
           ++i;
@@ -47,31 +38,21 @@ void append_markdown(std::string& out, std::string_view text) {
         out += "<br>";
         break;
       default:
-        out.push_back(c);
+        if (!append_markup_entity(out, c)) {
+          out.push_back(c);
+        }
     }
   }
 }
 
 void append_html(std::string& out, std::string_view text) {
   for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out.push_back(c);
+    if (c == '"') {
+      out += "&quot;";
+    } else if (c == '\'') {
+      out += "&#39;";
+    } else if (!append_markup_entity(out, c)) {
+      out.push_back(c);
     }
   }
 }

@@ -63,18 +63,8 @@ void append_display(std::string& out, const Cell& cell, std::string_view null_te
       return;
     case Cell::Kind::Text:
       for (const char c : cell.bytes) {
-        switch (c) {
-          case '\n':
-            out += "\\n";
-            break;
-          case '\t':
-            out += "\\t";
-            break;
-          case '\r':
-            out += "\\r";
-            break;
-          default:
-            out.push_back(c);
+        if (!append_break_escape(out, c)) {
+          out.push_back(c);
         }
       }
       return;

@@ -75,4 +75,26 @@ TEST_F(Interrupt, CtrlCStopsAStreamingQuery) {
   EXPECT_NE(screen.find("exit=130"), std::string::npos) << screen;
 }
 
+TEST_F(Interrupt, ALongScriptShowsItsProgressOnTheTerminalAndErasesIt) {
+  const std::string db = make_database("p.db", "CREATE TABLE a(x);");
+  std::string script;
+  for (int i = 0; i < 40; ++i) {
+    script += "SELECT count(*) FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
+              "SELECT i FROM n);\n";
+  }
+  write_text(file("slow.sql"), script);
+  start(std::string(TOLVANE_BINARY) + " script " + db + " " + file("slow.sql") + " --csv > /dev/null");
+  std::string during;
+  for (int i = 0; i < 100 && during.find("bytes of SQL") == std::string::npos; ++i) {
+    g_usleep(100000);
+    during = tmux({"capture-pane", "-p", "-t", "t"}).out;
+  }
+  const std::string size = std::to_string(script.size());
+  const std::string total = size.substr(0, size.size() - 3) + "," + size.substr(size.size() - 3);
+  EXPECT_NE(during.find(" of " + total + " bytes of SQL"), std::string::npos) << during;
+  const std::string after = screen_when_done(120);
+  EXPECT_NE(after.find("exit=0"), std::string::npos) << after;
+  EXPECT_EQ(after.find("bytes of SQL"), std::string::npos) << "the line is erased at the end:\n" << after;
+}
+
 }  // namespace Tolvane::Testing

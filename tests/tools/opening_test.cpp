@@ -72,6 +72,29 @@ TEST_F(Opening, ALockedDatabaseIsWaitedForUpToTheTimeout) {
   EXPECT_NE(impatient.err.find("database is locked (code 5)"), std::string::npos) << impatient.err;
 }
 
+TEST_F(Opening, ADatabaseWithUsersOpensOnlyWithAUserAndPassword) {
+  const std::string db = file("users.db");
+  Ran made = tolvane({"script", db, "--create"},
+                     "PRAGMA writable_schema = ON;\n"
+                     "CREATE TABLE sqlite_user(uname TEXT PRIMARY KEY, isAdmin BOOLEAN, pw BLOB) WITHOUT ROWID;\n"
+                     "PRAGMA writable_schema = OFF;\n"
+                     "INSERT INTO sqlite_user VALUES ('alice', 1, sqlite_crypt('s3cret', NULL));\n"
+                     "CREATE TABLE data(x); INSERT INTO data VALUES (7);\n");
+  ASSERT_EQ(made.exit_code, 0) << made.err;
+  const std::vector<std::string> query{"query", db, "SELECT x FROM data", "--tsv", "--no-headers"};
+  auto with = [&query](std::vector<std::string> more) {
+    more.insert(more.begin(), query.begin(), query.end());
+    return more;
+  };
+  EXPECT_NE(tolvane(query).exit_code, 0) << "no login, no rows";
+  EXPECT_EQ(tolvane(with({"--user", "alice", "--password", "s3cret"})).out, "7\n");
+  EXPECT_EQ(tolvane(with({"--user", "alice"}), "", {{"TOLVANE_PASSWORD", "s3cret"}}).out, "7\n");
+  Ran wrong = tolvane(with({"--user", "alice", "--password", "guess"}));
+  EXPECT_EQ(wrong.exit_code, 3);
+  EXPECT_NE(wrong.err.find("(code 23)"), std::string::npos) << wrong.err;
+  EXPECT_EQ(tolvane(with({"--user", "bob", "--password", "s3cret"})).exit_code, 3);
+}
+
 TEST_F(Opening, ReadOnlyOpeningRefusesWrites) {
   const std::string db = plain();
   Ran run = tolvane({"script", db, "--readonly"}, "SELECT x FROM a; INSERT INTO a VALUES (2);");

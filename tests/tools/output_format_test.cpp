@@ -146,6 +146,10 @@ TEST_F(OutputFormats, InsertStatementsRebuildTheSameValuesInSqlite) {
   EXPECT_EQ(sqlite3(file("copy.db"), dump).out, sqlite3(db, dump).out);
   Ran plain = tolvane({"query", db, "SELECT 1 AS a", "--format", "insert", "--no-headers"});
   EXPECT_EQ(plain.out, "INSERT INTO \"table\" VALUES(1);\n");
+  Ran named = tolvane({"query", db, "SELECT 1 AS a", "--table", "items"});
+  EXPECT_EQ(named.out, "INSERT INTO items(a) VALUES(1);\n") << "a table name picks the insert format";
+  Ran flag = tolvane({"query", "-t", db, "SELECT 1 AS a"});
+  EXPECT_EQ(flag.out, "a\n-\n1\n") << "-t takes no value, wherever it stands: " << flag.err;
 }
 
 TEST_F(OutputFormats, HtmlIsWellFormedAndMarkdownEscapesItsSyntax) {

@@ -11,8 +11,11 @@ namespace {
 // Nothing shows for work that ends within this time.
 constexpr std::int64_t kQuietStartUs = 500000;
 constexpr std::int64_t kRedrawUs = 250000;
-// Calls between clock reads: a clock read is cheap, but not per row.
-constexpr std::int64_t kCallsPerCheck = 256;
+// Calls between clock reads adapt to how often the caller calls: a clock read
+// is cheap, but not per row of a fast stream; slow work reads it every call.
+constexpr std::int64_t kMaxStride = 4096;
+constexpr std::int64_t kFastCheckUs = 10000;
+constexpr std::int64_t kSlowCheckUs = 50000;
 
 }  // namespace
 
@@ -20,13 +23,25 @@ Progress::Progress(std::string unit, std::int64_t total)
     : Progress(std::move(unit), total, stderr, isatty(STDERR_FILENO) != 0) {}
 
 Progress::Progress(std::string unit, std::int64_t total, std::FILE* stream, bool shown)
-    : m_unit(std::move(unit)), m_total(total), m_stream(stream), m_shown(shown), m_started_us(g_get_monotonic_time()) {}
+    : m_unit(std::move(unit)),
+      m_total(total),
+      m_stream(stream),
+      m_shown(shown),
+      m_started_us(g_get_monotonic_time()),
+      m_last_check_us(m_started_us) {}
 
 Progress::~Progress() { finish(); }
 
 void Progress::tick() {
-  m_next_check = m_calls + kCallsPerCheck;
   const std::int64_t now = g_get_monotonic_time();
+  const std::int64_t since_check = now - m_last_check_us;
+  m_last_check_us = now;
+  if (since_check < kFastCheckUs && m_stride < kMaxStride) {
+    m_stride *= 2;
+  } else if (since_check > kSlowCheckUs && m_stride > 1) {
+    m_stride /= 2;
+  }
+  m_next_check = m_calls + m_stride;
   if (now - m_started_us < kQuietStartUs || now - m_last_draw_us < kRedrawUs) {
     return;
   }

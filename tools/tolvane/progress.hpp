@@ -12,9 +12,9 @@ namespace Tolvane::Cli {
 // at most a few times a second, and the line is erased at the end, so piped
 // and logged output never carries it.
 //
-// Used by one thread. Call `advance` or `set` as often as wished: between
-// redraws each call costs a counter update and, every so many calls, a clock
-// read.
+// Used by one thread. Call `advance` or `set` as often as wished: each call
+// costs a counter update and, every so many calls (fewer the faster the calls
+// come), a clock read.
 class Progress {
  public:
   // `unit` names what is counted ("rows", "statements"); `total` is 0 when unknown.
@@ -55,7 +55,9 @@ class Progress {
   std::int64_t m_done = 0;
   std::int64_t m_calls = 0;
   std::int64_t m_next_check = 1;
+  std::int64_t m_stride = 1;
   std::int64_t m_started_us;
+  std::int64_t m_last_check_us;
   std::int64_t m_last_draw_us = 0;
   bool m_drawn = false;
 };

@@ -248,10 +248,12 @@ Core::Status ConnectionImpl::open(const ServerPtr& server, const Core::ObjectPtr
     m_server = server;
   }
   m_tag = tag;
-  return reopen();
+  return open_after_quiet();
 }
 
-Core::Status ConnectionImpl::reopen() {
+Core::Status ConnectionImpl::reopen() { return open_after_quiet(); }
+
+Core::Status ConnectionImpl::open_after_quiet() {
   quiesce();
   Core::Status opened = open_stored();
   end_quiet();

@@ -104,6 +104,8 @@ class ORVEL_API ConnectionImpl : public Core::Object, public Contracts::Database
 
  private:
   Core::Status open_stored();
+  // Stops work in flight, opens the stored profile, emits `opened` on success.
+  Core::Status open_after_quiet();
   Core::Status open_real(const ServerPtr& server);
   Core::Status open_over_ssh(const ServerPtr& server, int log_line);
   Core::Status launch_ssh_tunnel(const ServerPtr& server);

@@ -276,8 +276,7 @@ Core::Status SQLiteProvider::rekey(const std::string& new_key) {
 // Single statements: each runs in one hold of the engine's connection mutex,
 // from the prepare to the last value read back.
 
-Core::Result<StatementPtr> SQLiteProvider::prepare_and_step(sqlite3* engine, const std::string& text,
-                                                            int& step_code) {
+Core::Result<StatementPtr> SQLiteProvider::prepare(sqlite3* engine, const std::string& text) {
   sqlite3_stmt* raw = nullptr;
   const int prepared = sqlite3_prepare_v2(engine, text.c_str(), prepare_length(text.size()), &raw, nullptr);
   StatementPtr statement(raw);
@@ -288,7 +287,16 @@ Core::Result<StatementPtr> SQLiteProvider::prepare_and_step(sqlite3* engine, con
     // Only white space or comments: stepping nothing would report no error.
     return Core::fail(no_statement());
   }
-  step_code = sqlite3_step(statement.get());
+  return statement;
+}
+
+Core::Result<StatementPtr> SQLiteProvider::prepare_and_step(sqlite3* engine, const std::string& text,
+                                                            int& step_code) {
+  auto statement = prepare(engine, text);
+  if (!statement) {
+    return statement;
+  }
+  step_code = sqlite3_step(statement->get());
   if (auto status = raise_error(engine, step_code); !status) {
     return Core::fail(std::move(status.error()));
   }
@@ -429,24 +437,19 @@ Core::Result<SQLiteReaderPtr> SQLiteProvider::execute_prepared(const std::string
   }
   sqlite3* engine = session->engine;
   EngineLock lock(engine);
-  sqlite3_stmt* raw = nullptr;
-  const int prepared = sqlite3_prepare_v2(engine, sql.c_str(), prepare_length(sql.size()), &raw, nullptr);
-  StatementPtr statement(raw);
-  if (auto status = raise_error(engine, prepared); !status) {
-    return Core::fail(std::move(status.error()));
-  }
+  auto statement = prepare(engine, sql);
   if (!statement) {
-    return Core::fail(no_statement());
+    return Core::fail(std::move(statement.error()));
   }
-  if (auto bound = bind_parameters(statement.get(), parameters); !bound) {
+  if (auto bound = bind_parameters(statement->get(), parameters); !bound) {
     return Core::fail(std::move(bound.error()));
   }
   const std::int64_t total_before = sqlite3_total_changes64(engine);
-  const int step = sqlite3_step(statement.get());
+  const int step = sqlite3_step(statement->get());
   if (auto status = raise_error(engine, step); !status) {
     return Core::fail(std::move(status.error()));
   }
-  auto reader = SQLiteReader::adopt(engine, std::move(statement));
+  auto reader = SQLiteReader::adopt(engine, std::move(*statement));
   reader->started_locked(step, total_before);
   return reader;
 }
@@ -533,7 +536,7 @@ Core::Status SQLiteProvider::run_script(const std::string& script, const ScriptV
                           static_cast<std::size_t>(cursor - base), line};
     log_prepare(step.text);
     if (!empty || report_empty) {
-      if (!visit(step, std::move(outcome))) {
+      if (!visit(step, outcome)) {
         return {};
       }
     }
@@ -544,7 +547,8 @@ Core::Status SQLiteProvider::run_script(const std::string& script, const ScriptV
     const ScriptStep step{std::string_view(cursor, static_cast<std::size_t>(end - cursor)),
                           static_cast<std::size_t>(cursor - base), line};
     log_prepare(step.text);
-    visit(step, Core::fail(Core::Error{"SQLite", SQLITE_OK, sqlite3_errstr(SQLITE_OK)}));
+    Core::Result<SQLiteReaderPtr> nothing = Core::fail(Core::Error{"SQLite", SQLITE_OK, sqlite3_errstr(SQLITE_OK)});
+    visit(step, nothing);
   }
   return {};
 }
@@ -554,22 +558,23 @@ Core::Result<std::vector<Core::ObjectPtr>> SQLiteProvider::execute_statements(co
   std::optional<Core::Error> aborted;
   auto ran = run_script(
       statements,
-      [&](const ScriptStep&, Core::Result<SQLiteReaderPtr> outcome) {
-        if (!outcome) {
-          results.push_back(Contracts::ValueError::create(outcome.error().code, outcome.error().message));
-          return true;
-        }
-        SQLiteReader& reader = **outcome;
-        if (reader.has_row()) {
-          auto model = fill(reader.m_statement);
+      [&](const ScriptStep&, Core::Result<SQLiteReaderPtr>& outcome) {
+        if (outcome.has_value()) {
+          const SQLiteReaderPtr reader = std::move(outcome.value());
+          if (!reader->has_row()) {
+            const std::int64_t changes = std::max<std::int64_t>(reader->changes(), 0);
+            results.push_back(Contracts::ValueUInt64::create(static_cast<std::uint64_t>(changes)));
+            return true;
+          }
+          auto model = fill(reader->m_statement);
           if (!model) {
             aborted = std::move(model.error());
             return false;
           }
           results.push_back(std::move(*model));
-        } else {
-          results.push_back(Contracts::ValueUInt64::create(static_cast<std::uint64_t>(std::max<std::int64_t>(reader.changes(), 0))));
+          return true;
         }
+        results.push_back(Contracts::ValueError::create(outcome.error().code, outcome.error().message));
         return true;
       },
       true);

@@ -35,8 +35,9 @@ struct ScriptStep {
 
 // Receives each statement of a script as it has run: a reader on the
 // statement (standing on its first row when it has one; see SQLiteReader for
-// its outcome) or the statement's error. Return false to stop the script.
-using ScriptVisitor = std::function<bool(const ScriptStep& step, Core::Result<SQLiteReaderPtr> outcome)>;
+// its outcome) or the statement's error. The visitor may take the reader or
+// the error out of `outcome`. Return false to stop the script.
+using ScriptVisitor = std::function<bool(const ScriptStep& step, Core::Result<SQLiteReaderPtr>& outcome)>;
 
 // The provider over SQLite3 Multiple Ciphers: one database file per instance,
 // opened with the options of the profile (see SQLiteOpenOptions: the
@@ -115,8 +116,10 @@ class TESSIN_API SQLiteProvider final : public Core::Object, public Contracts::I
   // Fails with "No database is open." without a handle.
   Core::Result<Session> session() const;
 
-  // Prepares the first statement of `text` and steps it once; under the
-  // engine's connection mutex.
+  // Prepares the first statement of `text`; "No SQL statement to execute."
+  // when it holds none. Under the engine's connection mutex, as is the next.
+  Core::Result<StatementPtr> prepare(sqlite3* engine, const std::string& text);
+  // Prepares the first statement of `text` and steps it once.
   Core::Result<StatementPtr> prepare_and_step(sqlite3* engine, const std::string& text, int& step_code);
   // A table model of every row of `statement`, already stepped once.
   Core::Result<Contracts::TableModelPtr> fill(sqlite3_stmt* statement);

@@ -20,7 +20,7 @@ class SQLiteScript : public SQLiteTest {
  protected:
   std::vector<Seen> run(const std::string& script, std::size_t stop_after = 1000) {
     std::vector<Seen> seen;
-    auto status = m_provider->execute_script(script, [&](const ScriptStep& step, Core::Result<SQLiteReaderPtr> outcome) {
+    auto status = m_provider->execute_script(script, [&](const ScriptStep& step, Core::Result<SQLiteReaderPtr>& outcome) {
       EXPECT_EQ(script.substr(step.offset, step.text.size()), step.text);
       if (outcome) {
         std::int64_t changes = (*outcome)->changes();
@@ -78,7 +78,7 @@ TEST_F(SQLiteScript, ABrokenStatementIsSkippedWholeAndTheVisitorCanStop) {
 TEST_F(SQLiteScript, ANulByteStopsTheScriptBeforeItRuns) {
   const std::string script("CREATE TABLE a(x);\nSELECT 1;\0DROP TABLE a;", 42);
   bool visited = false;
-  auto status = m_provider->execute_script(script, [&](const ScriptStep&, Core::Result<SQLiteReaderPtr>) {
+  auto status = m_provider->execute_script(script, [&](const ScriptStep&, Core::Result<SQLiteReaderPtr>&) {
     visited = true;
     return true;
   });
@@ -94,7 +94,7 @@ TEST_F(SQLiteScript, NothingButCommentsIsNoStatement) {
   EXPECT_TRUE(run("  -- nothing\n/* at all */  ").empty());
   EXPECT_TRUE(run("").empty());
   m_provider->close();
-  auto closed = m_provider->execute_script("SELECT 1", [](const ScriptStep&, Core::Result<SQLiteReaderPtr>) { return true; });
+  auto closed = m_provider->execute_script("SELECT 1", [](const ScriptStep&, Core::Result<SQLiteReaderPtr>&) { return true; });
   ASSERT_FALSE(closed.has_value());
   EXPECT_EQ(closed.error().message, "No database is open.");
 }

@@ -79,8 +79,9 @@ TEST_F(Interrupt, ALongScriptShowsItsProgressOnTheTerminalAndErasesIt) {
   const std::string db = make_database("p.db", "CREATE TABLE a(x);");
   std::string script;
   for (int i = 0; i < 40; ++i) {
-    script += "SELECT count(*) FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
-              "SELECT i FROM n);\n";
+    script +=
+        "SELECT count(*) FROM (WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "
+        "SELECT i FROM n);\n";
   }
   write_text(file("slow.sql"), script);
   start(std::string(TOLVANE_BINARY) + " script " + db + " " + file("slow.sql") + " --csv > /dev/null");

@@ -42,8 +42,9 @@ TEST_F(Keys, AKeyMayHoldAnyCharacter) {
 
 TEST_F(Keys, FilesOfTheSqlcipherProgramOpenWithTheirCipherAndTheirParameters) {
   const std::string db = file("sc.db");
-  Ran made = run_program("sqlcipher", {db}, "PRAGMA key='s3cret';\nCREATE TABLE t(v);\nINSERT INTO t VALUES ('from sqlcipher');\n",
-                         {}, m_home);
+  Ran made =
+      run_program("sqlcipher", {db},
+                  "PRAGMA key='s3cret';\nCREATE TABLE t(v);\nINSERT INTO t VALUES ('from sqlcipher');\n", {}, m_home);
   ASSERT_EQ(made.exit_code, 0) << made.err;
   EXPECT_EQ(tolvane({"query", db, "SELECT v FROM t", "--key", "s3cret"}).exit_code, 3) << "not the default scheme";
   Ran opened = tolvane({"query", db, "SELECT v FROM t", "--key", "s3cret", "--cipher", "sqlcipher", "--legacy", "3",
@@ -53,8 +54,8 @@ TEST_F(Keys, FilesOfTheSqlcipherProgramOpenWithTheirCipherAndTheirParameters) {
   Ran uri = tolvane({"query", "file:" + db + "?cipher=sqlcipher&legacy=3", "SELECT v FROM t", "--key", "s3cret",
                      "--tsv", "--no-headers"});
   EXPECT_EQ(uri.out, "from sqlcipher\n") << uri.err;
-  Ran parameter = tolvane({"query", db, "SELECT v FROM t", "--key", "s3cret", "--cipher", "sqlcipher",
-                           "--cipher-param", "legacy=3", "--tsv", "--no-headers"});
+  Ran parameter = tolvane({"query", db, "SELECT v FROM t", "--key", "s3cret", "--cipher", "sqlcipher", "--cipher-param",
+                           "legacy=3", "--tsv", "--no-headers"});
   EXPECT_EQ(parameter.out, "from sqlcipher\n") << parameter.err;
   EXPECT_NE(tolvane({"query", db, "SELECT 1", "--cipher", "sqlcipher", "--cipher-param", "nonsense=1"}).exit_code, 0);
 
@@ -98,12 +99,13 @@ TEST_F(Keys, RekeySetsChangesAndRemovesTheKeyWithoutLoggingIt) {
 }
 
 TEST_F(Keys, ParametersBindByNameOrPositionWithTheirType) {
-  const std::string db = make_database("p.db", "CREATE TABLE t(id INTEGER, code TEXT); INSERT INTO t VALUES (7, '007');");
+  const std::string db =
+      make_database("p.db", "CREATE TABLE t(id INTEGER, code TEXT); INSERT INTO t VALUES (7, '007');");
   Ran named = tolvane({"query", db, "SELECT code, typeof(:id), typeof(:z), :z FROM t WHERE id = :id", "-p", "id", "7",
                        "-p", "z", "007", "--tsv", "--no-headers"});
   EXPECT_EQ(named.out, "007\tinteger\ttext\t007\n") << named.err;
-  Ran positional = tolvane({"query", db, "SELECT ?1 + 0.5, ?2", "-p", "1", "1.5", "-p", "2", "a b", "--tsv",
-                            "--no-headers"});
+  Ran positional =
+      tolvane({"query", db, "SELECT ?1 + 0.5, ?2", "-p", "1", "1.5", "-p", "2", "a b", "--tsv", "--no-headers"});
   EXPECT_EQ(positional.out, "2.0\ta b\n") << positional.err;
   Ran forgotten = tolvane({"query", db, "SELECT :id"});
   EXPECT_EQ(forgotten.exit_code, 1) << "a forgotten parameter is an error, not NULL";

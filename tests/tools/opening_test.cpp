@@ -49,7 +49,8 @@ TEST_F(Opening, AMissingOrWrongKeySaysTheFileMayBeEncrypted) {
     arguments.insert(arguments.end(), key.begin(), key.end());
     Ran run = tolvane(arguments);
     EXPECT_EQ(run.exit_code, 3);
-    EXPECT_NE(run.err.find("cannot open " + db + ": file is not a database (code 26): wrong or missing key, or not "
+    EXPECT_NE(run.err.find("cannot open " + db +
+                           ": file is not a database (code 26): wrong or missing key, or not "
                            "a database\n"),
               std::string::npos)
         << run.err;
@@ -62,11 +63,13 @@ TEST_F(Opening, ALockedDatabaseIsWaitedForUpToTheTimeout) {
   const std::string db = plain();
   // Another connection holds the database exclusively for a second.
   const std::string holder = "(echo 'BEGIN EXCLUSIVE;'; sleep 1.5; echo 'COMMIT;') | sqlite3 " + db + " & sleep 0.3; ";
-  Ran waited = run_program("bash", {"-c", holder + TOLVANE_BINARY + " query " + db + " 'SELECT x FROM a'; code=$?; wait; exit $code"},
-                           "", {}, m_home);
+  Ran waited = run_program(
+      "bash", {"-c", holder + TOLVANE_BINARY + " query " + db + " 'SELECT x FROM a'; code=$?; wait; exit $code"}, "",
+      {}, m_home);
   EXPECT_EQ(waited.exit_code, 0) << "the default timeout is 5 s: " << waited.err;
   Ran impatient = run_program(
-      "bash", {"-c", holder + TOLVANE_BINARY + " query " + db + " 'SELECT x FROM a' --timeout 100; code=$?; wait; exit $code"},
+      "bash",
+      {"-c", holder + TOLVANE_BINARY + " query " + db + " 'SELECT x FROM a' --timeout 100; code=$?; wait; exit $code"},
       "", {}, m_home);
   EXPECT_NE(impatient.exit_code, 0);
   EXPECT_NE(impatient.err.find("database is locked (code 5)"), std::string::npos) << impatient.err;
@@ -123,9 +126,8 @@ TEST_F(Opening, TheMainOptionsChooseTheLogFolderTheProfileFileAndVerbosity) {
   EXPECT_EQ(tolvane({"--profiles", file("broken.json"), "query", db, "SELECT 1"}).exit_code, 0)
       << "a path needs no profile file";
 
-  ASSERT_EQ(tolvane({"--profiles", file("mine.json"), "profile", "add", "p", db, "--group", "g", "--org", "o"})
-                .exit_code,
-            0);
+  ASSERT_EQ(
+      tolvane({"--profiles", file("mine.json"), "profile", "add", "p", db, "--group", "g", "--org", "o"}).exit_code, 0);
   EXPECT_NE(read_text(file("mine.json")).find("\"o\""), std::string::npos);
   EXPECT_EQ(tolvane({"--profiles", file("mine.json"), "query", "p", "SELECT 1"}).exit_code, 0);
 

@@ -42,10 +42,11 @@ TEST_F(OutputFormats, RealsAlwaysReadBackAsTheSameRealAndIntegersKeepEveryDigit)
   const std::string db = make_database("n.db", "CREATE TABLE x(a);");
   Ran tsv = tolvane({"query", db, kEdgeNumbers, "--tsv"});
   ASSERT_EQ(tsv.exit_code, 0) << tsv.err;
-  EXPECT_EQ(tsv.out,
-            "zero\tminus_zero\tsubnormal\tbig\tsmall\tnoisy\tnoisy2\tone\tinf\tminus_inf\tmax_int\tmin_int\tempty\tblob\n"
-            "0.0\t-0.0\t5e-324\t1e+308\t1e-300\t15.86\t266.91\t1.0\tInf\t-Inf\t9223372036854775807\t"
-            "-9223372036854775808\t\\N\t\\\\x00FF10\n");
+  EXPECT_EQ(
+      tsv.out,
+      "zero\tminus_zero\tsubnormal\tbig\tsmall\tnoisy\tnoisy2\tone\tinf\tminus_inf\tmax_int\tmin_int\tempty\tblob\n"
+      "0.0\t-0.0\t5e-324\t1e+308\t1e-300\t15.86\t266.91\t1.0\tInf\t-Inf\t9223372036854775807\t"
+      "-9223372036854775808\t\\N\t\\\\x00FF10\n");
   Ran table = tolvane({"query", db, "SELECT 266.91 AS v, 2.0 AS w"});
   EXPECT_EQ(table.out, "v       w\n------  ---\n266.91  2.0\n");
 }
@@ -64,7 +65,8 @@ TEST_F(OutputFormats, JsonAndJsonLinesAreValidJsonWithExactValues) {
     JsonParser* parser = json_parser_new();
     GError* error = nullptr;
     ASSERT_TRUE(json_parser_load_from_data(parser, document.c_str(), -1, &error))
-        << (error != nullptr ? error->message : "") << "\n" << run.out;
+        << (error != nullptr ? error->message : "") << "\n"
+        << run.out;
     JsonObject* row = json_array_get_object_element(json_node_get_array(json_parser_get_root(parser)), 0);
     auto real = [row](const char* name) { return json_object_get_double_member(row, name); };
     EXPECT_TRUE(std::signbit(real("minus_zero")));
@@ -116,8 +118,9 @@ TEST_F(OutputFormats, CsvFollowsRfc4180AndTheSqliteShellReadsItBack) {
   EXPECT_NE(run.out.find("3,\"quote\"\"inside\","), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("10,\"\",\r\n"), std::string::npos) << "an empty text is not NULL";
   write_text(file("out.csv"), run.out);
-  Ran back = sqlite3(db, ".import --csv " + file("out.csv") + " back\n"
-                     "SELECT count(*) FROM t JOIN back ON back.id = t.rowid AND back.v = t.v;");
+  Ran back = sqlite3(db, ".import --csv " + file("out.csv") +
+                             " back\n"
+                             "SELECT count(*) FROM t JOIN back ON back.id = t.rowid AND back.v = t.v;");
   EXPECT_EQ(back.out, "11\n") << back.err;
   Ran bare = tolvane({"query", db, "SELECT v FROM t WHERE rowid = 1", "--csv", "--no-headers", "--null", "-"});
   EXPECT_EQ(bare.out, "plain\r\n");
@@ -163,8 +166,9 @@ TEST_F(OutputFormats, HtmlIsWellFormedAndMarkdownEscapesItsSyntax) {
   EXPECT_NE(html.out.find("<td>&lt;b&gt;&amp;amp;&lt;/b&gt;</td><td class=\"null\"></td>"), std::string::npos);
 
   Ran markdown = tolvane({"query", db, "SELECT v FROM t WHERE rowid IN (1, 4, 8, 9)", "--format", "markdown"});
-  EXPECT_EQ(markdown.out,
-            "| v |\n| --- |\n| plain |\n| line<br>feed |\n| pipe\\|and\\*star\\_ |\n| &lt;b&gt;&amp;amp;&lt;/b&gt; |\n");
+  EXPECT_EQ(
+      markdown.out,
+      "| v |\n| --- |\n| plain |\n| line<br>feed |\n| pipe\\|and\\*star\\_ |\n| &lt;b&gt;&amp;amp;&lt;/b&gt; |\n");
 }
 
 TEST_F(OutputFormats, RowsStreamInBoundedMemory) {
@@ -187,7 +191,8 @@ TEST_F(OutputFormats, RowsStreamInBoundedMemory) {
 
 TEST_F(OutputFormats, AFailedWriteIsAnErrorButAClosedPipeEndsQuietly) {
   const std::string db = make_database("n.db", "CREATE TABLE x(a);");
-  const std::string rows = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) SELECT i FROM n";
+  const std::string rows =
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) SELECT i FROM n";
   Ran full = run_program("bash", {"-c", std::string(TOLVANE_BINARY) + " query " + db + " '" + rows + "' > /dev/full"},
                          "", {}, m_home);
   EXPECT_EQ(full.exit_code, 5);

@@ -69,8 +69,8 @@ TEST_F(Script, ACommitThatFailsUnderContentionSaysWhatWasUndone) {
   // the exclusive lock it needs within the timeout.
   Ran run = run_program(
       "bash",
-      {"-c", "(echo 'BEGIN; SELECT count(*) FROM a;'; sleep 4) | sqlite3 " + database +
-                 " > /dev/null & sleep 1; " + TOLVANE_BINARY + " script " + database +
+      {"-c", "(echo 'BEGIN; SELECT count(*) FROM a;'; sleep 4) | sqlite3 " + database + " > /dev/null & sleep 1; " +
+                 TOLVANE_BINARY + " script " + database +
                  " --timeout 300 <<< $'BEGIN;\\nINSERT INTO a VALUES (7);\\nINSERT INTO a VALUES (8);\\nCOMMIT;'; "
                  "code=$?; wait; exit $code"},
       "", {}, m_home);
@@ -111,8 +111,7 @@ TEST_F(Script, ScriptInputIsCheckedAndReadFromFilesOrStandardInput) {
   EXPECT_EQ(from_file.out, "1 row changed\n");
   Ran missing = tolvane({"script", database, file("missing.sql")});
   EXPECT_EQ(missing.exit_code, 5);
-  EXPECT_NE(missing.err.find("cannot read " + file("missing.sql") + ": No such file or directory"),
-            std::string::npos)
+  EXPECT_NE(missing.err.find("cannot read " + file("missing.sql") + ": No such file or directory"), std::string::npos)
       << missing.err;
 }
 

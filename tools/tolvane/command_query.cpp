@@ -137,10 +137,12 @@ Runner add_query_command(CLI::App& app) {
       "@name, $name) are bound with -p NAME VALUE; a number as NAME binds by position; a VALUE that\n"
       "is the plain text of an integer or real binds as a number, anything else as text. The rows go\n"
       "to standard output; the row count (or the change count) and the elapsed time to standard error.");
-  command->add_option("database", arguments->request.database,
-                      "Database file path, file: URI, or the title or uuid of a saved profile")
+  command
+      ->add_option("database", arguments->request.database,
+                   "Database file path, file: URI, or the title or uuid of a saved profile")
       ->required();
-  command->add_option("sql", arguments->sql, "The statement, e.g. \"SELECT * FROM t\"; - or nothing reads standard input");
+  command->add_option("sql", arguments->sql,
+                      "The statement, e.g. \"SELECT * FROM t\"; - or nothing reads standard input");
   command->add_option("-p,--param", arguments->parameters, "Bind a parameter: -p NAME VALUE (repeatable)")
       ->expected(2)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);

@@ -98,8 +98,8 @@ int run_rekey(Session& session, const RekeyArguments& arguments) {
   const Core::Status changed = Session::provider_of(**connection).rekey(key);
   (*connection)->close();
   if (!changed) {
-    return report(Failure{kStatementFailed, "cannot change the key of " + arguments.request.database + ": " +
-                                                describe(changed.error())});
+    return report(Failure{kStatementFailed,
+                          "cannot change the key of " + arguments.request.database + ": " + describe(changed.error())});
   }
   std::fprintf(stderr, "%s %s\n", arguments.remove ? "removed the key of" : "changed the key of",
                arguments.request.database.c_str());
@@ -116,8 +116,9 @@ Runner add_rekey_command(CLI::App& app) {
       "encrypt it with a new one, taken from $TOLVANE_NEW_KEY or typed twice on the terminal without\n"
       "echo. --remove decrypts it instead. The cipher scheme stays the one the database was opened\n"
       "with (--cipher). Keys are never logged nor shown.");
-  command->add_option("database", arguments->request.database,
-                      "Database file path, file: URI, or the title or uuid of a saved profile")
+  command
+      ->add_option("database", arguments->request.database,
+                   "Database file path, file: URI, or the title or uuid of a saved profile")
       ->required();
   command->add_flag("--remove", arguments->remove, "Remove the key: leave the database unencrypted");
   add_open_options(*command, arguments->request, "", "the database", false);

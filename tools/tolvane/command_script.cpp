@@ -79,10 +79,7 @@ std::vector<Piece> pieces_of(std::string_view script) {
 class ScriptRun {
  public:
   ScriptRun(const ScriptArguments& arguments, SQLiteConnection& connection, const OutputOptions& options)
-      : m_arguments(arguments),
-        m_connection(connection),
-        m_options(options),
-        m_out(OutputStream::standard_output()) {}
+      : m_arguments(arguments), m_connection(connection), m_options(options), m_out(OutputStream::standard_output()) {}
 
   int run(const std::string& script) {
     if (m_arguments.transaction) {
@@ -93,8 +90,7 @@ class ScriptRun {
       m_transaction_line = 0;
     }
     SQLiteProvider& provider = Session::provider_of(m_connection);
-    Interrupts::Scope interruptible([](void* target) { static_cast<SQLiteProvider*>(target)->interrupt(); },
-                                    &provider);
+    Interrupts::Scope interruptible([](void* target) { static_cast<SQLiteProvider*>(target)->interrupt(); }, &provider);
     // Counted in bytes of the script: known before it runs, unlike its statements.
     Progress progress("bytes of SQL", static_cast<std::int64_t>(script.size()));
     for (const Piece& piece : pieces_of(script)) {
@@ -107,7 +103,8 @@ class ScriptRun {
         continue;
       }
       const auto piece_offset = static_cast<std::size_t>(piece.text.data() - script.data());
-      auto visit = [&](const Providers::Supports::ScriptStep& step, Core::Result<Providers::Supports::SQLiteReaderPtr> outcome) {
+      using Outcome = Core::Result<Providers::Supports::SQLiteReaderPtr>;
+      auto visit = [&](const Providers::Supports::ScriptStep& step, Outcome& outcome) {
         ++m_run;
         const std::size_t line = piece.line + step.line - 1;
         const bool ok = outcome ? report_outcome(**outcome, step.text, line) : failed(line, describe(outcome.error()));
@@ -267,8 +264,9 @@ Runner add_script_command(CLI::App& app) {
       "runs the whole script in one transaction that any failure rolls back. Lines starting with a\n"
       "dot (shell commands such as .tables) are refused. A transaction the script leaves open is\n"
       "rolled back, saying how many changes that undid. The exit code is 1 when any statement failed.");
-  command->add_option("database", arguments->request.database,
-                      "Database file path, file: URI, or the title or uuid of a saved profile")
+  command
+      ->add_option("database", arguments->request.database,
+                   "Database file path, file: URI, or the title or uuid of a saved profile")
       ->required();
   command->add_option("file", arguments->file, "Script file; - or nothing reads standard input")->default_str("-");
   command->add_flag("--bail", arguments->bail, "Stop at the first statement that fails (exit code 1)");

@@ -35,8 +35,7 @@ void add_open_options(CLI::App& command, OpenRequest& request, const std::string
   const std::string dash = "--" + prefix;
   command.add_option_function<std::string>(
       dash + "key", [&request](const std::string& key) { request.key = key; },
-      "Encryption key of " + what + " (default: $" + request.key_variable +
-          "); any characters; \"\" for none");
+      "Encryption key of " + what + " (default: $" + request.key_variable + "); any characters; \"\" for none");
   command.add_flag(dash + "no-key", request.no_key, "Ignore $" + request.key_variable + ": open " + what + " unkeyed");
   command.add_option(dash + "user", request.user, "User name for " + what + " when it requires a login");
   command.add_option_function<std::string>(
@@ -45,27 +44,30 @@ void add_open_options(CLI::App& command, OpenRequest& request, const std::string
   if (allow_create) {
     command.add_flag(dash + "create", request.create, "Create " + what + " when the file does not exist");
   }
-  command.add_option_function<int>(
-             dash + "timeout", [&request](int milliseconds) { request.timeout_ms = milliseconds; },
-             "Milliseconds to wait when " + what + " is locked by another connection (default 5000)")
+  command
+      .add_option_function<int>(
+          dash + "timeout", [&request](int milliseconds) { request.timeout_ms = milliseconds; },
+          "Milliseconds to wait when " + what + " is locked by another connection (default 5000)")
       ->check(CLI::NonNegativeNumber);
   command.add_flag(dash + "readonly", request.readonly, "Open " + what + " read-only");
   command.add_option(dash + "cipher", request.cipher,
-                     "Cipher scheme of " + what + ": sqlcipher, chacha20, aes256cbc, aes128cbc, rc4, ascon128, aegis "
-                     "(default: the engine's, chacha20)");
+                     "Cipher scheme of " + what +
+                         ": sqlcipher, chacha20, aes256cbc, aes128cbc, rc4, ascon128, aegis "
+                         "(default: the engine's, chacha20)");
   command.add_option_function<int>(
       dash + "legacy",
       [&request](int version) { request.cipher_parameters.push_back("legacy=" + std::to_string(version)); },
       "Cipher compatibility version, as in --cipher sqlcipher --legacy 3 for SQLCipher 3 files");
-  command.add_option_function<std::vector<std::string>>(
-      dash + "cipher-param",
-      [&request](const std::vector<std::string>& parameters) {
-        request.cipher_parameters.insert(request.cipher_parameters.end(), parameters.begin(), parameters.end());
-      },
-      "Further cipher parameter NAME=VALUE (kdf_iter=64000, hmac_use=0, ...); repeatable")
+  command
+      .add_option_function<std::vector<std::string>>(
+          dash + "cipher-param",
+          [&request](const std::vector<std::string>& parameters) {
+            request.cipher_parameters.insert(request.cipher_parameters.end(), parameters.begin(), parameters.end());
+          },
+          "Further cipher parameter NAME=VALUE (kdf_iter=64000, hmac_use=0, ...); repeatable")
       ->check([](const std::string& text) {
         return text.find('=') != std::string::npos && text.front() != '=' ? std::string()
-                                                                           : "expected NAME=VALUE, got \"" + text + "\"";
+                                                                          : "expected NAME=VALUE, got \"" + text + "\"";
       });
 }
 
@@ -75,7 +77,8 @@ namespace {
 // that name) or, with no value, removed.
 void set_piece(std::vector<std::pair<std::string, std::string>>& pieces, const std::string& name,
                const std::optional<std::string>& value) {
-  std::erase_if(pieces, [&name](const auto& piece) { return g_ascii_strcasecmp(piece.first.c_str(), name.c_str()) == 0; });
+  std::erase_if(pieces,
+                [&name](const auto& piece) { return g_ascii_strcasecmp(piece.first.c_str(), name.c_str()) == 0; });
   if (value) {
     pieces.emplace_back(name, *value);
   }

@@ -10,9 +10,9 @@ struct FormatName {
 };
 
 constexpr FormatName kFormats[] = {
-    {OutputFormat::Table, "table"},       {OutputFormat::Csv, "csv"},          {OutputFormat::Tsv, "tsv"},
-    {OutputFormat::Json, "json"},         {OutputFormat::JsonLines, "jsonl"}, {OutputFormat::Markdown, "markdown"},
-    {OutputFormat::Html, "html"},         {OutputFormat::Insert, "insert"},
+    {OutputFormat::Table, "table"}, {OutputFormat::Csv, "csv"},         {OutputFormat::Tsv, "tsv"},
+    {OutputFormat::Json, "json"},   {OutputFormat::JsonLines, "jsonl"}, {OutputFormat::Markdown, "markdown"},
+    {OutputFormat::Html, "html"},   {OutputFormat::Insert, "insert"},
 };
 
 }  // namespace

@@ -36,8 +36,7 @@ StatementKind statement_kind(std::string_view statement) {
     if (token.kind != SqlTokenKind::Word || depth > 0) {
       continue;
     }
-    if (word_is(text, "INSERT") || word_is(text, "UPDATE") || word_is(text, "DELETE") ||
-        word_is(text, "REPLACE")) {
+    if (word_is(text, "INSERT") || word_is(text, "UPDATE") || word_is(text, "DELETE") || word_is(text, "REPLACE")) {
       if (leading || in_with) {
         return StatementKind::Change;
       }
@@ -51,9 +50,8 @@ StatementKind statement_kind(std::string_view statement) {
       while (lexer.next(next) && Providers::Supports::is_trivia(next.kind)) {
       }
       const std::string_view after = next.text(statement);
-      const bool to_savepoint = word_is(after, "TO") ||
-                                (word_is(after, "TRANSACTION") && lexer.next(next) && lexer.next(next) &&
-                                 word_is(next.text(statement), "TO"));
+      const bool to_savepoint = word_is(after, "TO") || (word_is(after, "TRANSACTION") && lexer.next(next) &&
+                                                         lexer.next(next) && word_is(next.text(statement), "TO"));
       return to_savepoint ? StatementKind::Other : StatementKind::Rollback;
     } else if (leading && word_is(text, "WITH")) {
       in_with = true;

@@ -18,6 +18,8 @@ Runner add_profile_command(CLI::App& app);
 Runner add_demo_command(CLI::App& app);
 Runner add_format_command(CLI::App& app);
 Runner add_rekey_command(CLI::App& app);
+Runner add_settings_command(CLI::App& app);
+Runner add_keygen_command(CLI::App& app);
 
 // The content of a file, or of standard input for "-", read in large blocks.
 Outcome<std::string> read_input(const std::string& file);

@@ -1,12 +1,16 @@
 #include "tools/tolvane/session.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "orvel/foundation/logging_service.hpp"
+#include "orvel/helpers/service_helper.hpp"
 #include "tessin/supports/sqlite/provider.hpp"
 #include "tools/host/startup.hpp"
 #include "tools/tolvane/glib_log_bridge.hpp"
 #include "tools/tolvane/interrupts.hpp"
+#include "tools/tolvane/profile_secrets.hpp"
+#include "tools/tolvane/profile_tree.hpp"
 
 namespace Tolvane::Cli {
 
@@ -65,22 +69,52 @@ Session::Session(Paths paths, bool verbose) : m_paths(std::move(paths)), m_host(
 
 Session::~Session() = default;
 
+namespace {
+
+// Profile files of earlier versions hold their secrets in clear: encrypt them
+// once, under the file's lock, so the next reader finds them sealed.
+void seal_older_secrets(ServerSetting& setting) {
+  const auto servers = setting.unite_servers();
+  if (std::none_of(servers.begin(), servers.end(), [](const ServerPtr& s) { return has_clear_secrets(*s); })) {
+    return;
+  }
+  Core::Status sealed = setting.update([](ServerSetting& fresh) -> Core::Status {
+    for (const ServerPtr& server : fresh.unite_servers()) {
+      if (auto done = seal_clear_secrets(*server); !done) {
+        return std::unexpected(std::move(done.error()));
+      }
+    }
+    return {};
+  });
+  if (!sealed) {
+    Orvel::Foundation::LoggingService::warning(nullptr, "cannot encrypt the secrets of the profile file %s: %s",
+                                               setting.get_filename().c_str(), sealed.error().message.c_str());
+  }
+}
+
+}  // namespace
+
 Outcome<std::shared_ptr<ServerSetting>> Session::profiles() {
   if (m_profiles) {
     return m_profiles;
   }
-  auto setting = ServerSetting::create();
+  // The profile tree the host registered, so library code that asks the
+  // service shortcuts sees the same profiles.
+  auto setting = Orvel::Helpers::ServiceHelper::servers();
+  if (!setting) {
+    return std::unexpected(Failure{kProfileFailure, "no profile service is registered"});
+  }
   if (g_file_test(m_paths.profiles_file.c_str(), G_FILE_TEST_EXISTS)) {
     if (Core::Status loaded = setting->load(m_paths.profiles_file); !loaded) {
       return std::unexpected(
           Failure{kProfileFailure, "cannot read profile file " + m_paths.profiles_file + ": " + loaded.error().message});
     }
+    seal_older_secrets(*setting);
   } else {
     // A first save goes to the usual place; its folder is made then.
-    gchar* folder = g_path_get_dirname(m_paths.profiles_file.c_str());
-    g_mkdir_with_parents(folder, 0700);
-    g_free(folder);
-    setting->load(m_paths.profiles_file);
+    Core::GCharPtr folder(g_path_get_dirname(m_paths.profiles_file.c_str()));
+    g_mkdir_with_parents(folder.get(), 0700);
+    (void)setting->load(m_paths.profiles_file);
   }
   m_profiles = setting;
   return m_profiles;
@@ -91,10 +125,8 @@ Outcome<ServerPtr> Session::find_profile(const std::string& name) {
   if (!setting) {
     return std::unexpected(setting.error());
   }
-  for (const ServerPtr& server : (*setting)->unite_servers()) {
-    if (server->get_title() == name || server->get_uuid() == name) {
-      return server;
-    }
+  if (auto found = find_in_tree(**setting, name)) {
+    return *found;
   }
   return std::unexpected(Failure{kProfileFailure, "no saved profile titled \"" + name + "\" or with that uuid"});
 }
@@ -102,18 +134,30 @@ Outcome<ServerPtr> Session::find_profile(const std::string& name) {
 Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
   ServerPtr server;
   bool saved = false;
-  const bool looks_like_path = request.database.find('/') != std::string::npos ||
-                               request.database.starts_with("file:") ||
-                               g_file_test(request.database.c_str(), G_FILE_TEST_EXISTS);
-  if (!looks_like_path) {
-    // A profile file that cannot be read is reported, not taken for "no such profile".
-    if (auto setting = profiles(); !setting) {
-      return std::unexpected(setting.error());
+  const bool exists = g_file_test(request.database.c_str(), G_FILE_TEST_EXISTS);
+  const bool uri = request.database.starts_with("file:");
+  const bool looks_like_path = exists || uri || request.database.find('/') != std::string::npos;
+  // A name that is no file may be a saved profile: by title, uuid, or the
+  // grouped name `profile list` shows ("work/shop").
+  if (!exists && !uri) {
+    auto setting = profiles();
+    if (!setting && !looks_like_path) {
+      return std::unexpected(setting.error());  // the profile file itself cannot be read
     }
-    if (auto found = find_profile(request.database)) {
+    if (auto found = setting ? find_in_tree(**setting, request.database) : std::nullopt) {
       // Options given on the command line apply to this run only.
       server = (*found)->clone(false);
       saved = true;
+      // A key or password given on the command line replaces the saved one,
+      // which then need not be decrypted.
+      const bool key_given = request.key.has_value() || request.no_key;
+      if (auto failed = unseal_profile(*server, key_given, request.password.has_value())) {
+        return std::unexpected(Failure{
+            kProfileFailure, std::string("cannot decrypt the saved ") + describe(failed->secret) + " of profile \"" +
+                                 server->get_title() + "\" (" + failed->error.message +
+                                 "): it was saved by another user or on another machine; give it on the command "
+                                 "line or add the profile again"});
+      }
     }
   }
   if (!server) {

@@ -150,6 +150,12 @@ TEST_F(Opening, TheCommandLineIsExplainedAndTyposAreCaught) {
   Ran prefix = tolvane({"--log-dir", file("l"), "scr", "x.db"});
   EXPECT_NE(prefix.err.find("did you mean \"script\"?"), std::string::npos) << prefix.err;
   EXPECT_EQ(tolvane({"help", "nothing"}).exit_code, 2);
+  Ran version = tolvane({"--version"});
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_TRUE(version.out.starts_with("tolvane ")) << version.out;
+  Ran options = tolvane({"script", "--help"});
+  EXPECT_EQ(options.exit_code, 0);
+  EXPECT_NE(options.out.find("--transaction"), std::string::npos) << options.out;
   Ran none = tolvane({});
   EXPECT_EQ(none.exit_code, 2);
   EXPECT_NE(none.err.find("a command is required"), std::string::npos);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "tessin/contracts/server_vendors.hpp"
+#include "tessin/supports/sqlite/open_options.hpp"
 #include "tools/tolvane/commands.hpp"
 #include "tools/tolvane/profile_secrets.hpp"
 #include "tools/tolvane/profile_tree.hpp"
@@ -79,7 +80,7 @@ int add_profile(Session& session, const ProfileArguments& arguments) {
     return report(*bad);
   }
   if (!key.empty()) {
-    server->set_options("PASSWORD=" + key);
+    server->set_options(Providers::Supports::SQLiteOpenOptions::key_piece(key));
   }
   server->set_username(arguments.user);
   server->set_password(secret_or_env(arguments.password, "TOLVANE_PASSWORD"));

@@ -18,6 +18,8 @@ Runner add_profile_command(CLI::App& app);
 Runner add_demo_command(CLI::App& app);
 Runner add_format_command(CLI::App& app);
 Runner add_rekey_command(CLI::App& app);
+Runner add_export_command(CLI::App& app);
+Runner add_import_command(CLI::App& app);
 Runner add_settings_command(CLI::App& app);
 Runner add_keygen_command(CLI::App& app);
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "orvel/helpers/password_helper.hpp"
+#include "tessin/supports/sqlite/open_options.hpp"
 
 namespace Tolvane::Cli {
 
@@ -12,29 +13,15 @@ namespace {
 using Orvel::Helpers::PasswordHelper;
 using Providers::Contracts::Server;
 
-constexpr std::string_view kKeyMarker = "PASSWORD=";
-constexpr std::string_view kSeparators = ",; ";
+using Providers::Supports::SQLiteOpenOptions;
 
-// Where the "PASSWORD=" piece of the options lies: the piece and its value.
-struct KeyPiece {
-  std::size_t begin;
-  std::size_t value;
-  std::size_t end;
-};
-
-// The first piece holding the marker, as the provider finds it.
-std::optional<KeyPiece> find_key_piece(std::string_view options) {
-  std::size_t begin = 0;
-  while (begin <= options.size()) {
-    std::size_t end = options.find_first_of(kSeparators, begin);
-    if (end == std::string_view::npos) {
-      end = options.size();
+// The options piece that carries the key, read the way the provider reads it
+// (the first piece named PASSWORD, quoted values unquoted).
+std::optional<SQLiteOpenOptions::Piece> find_key_piece(std::string_view options) {
+  for (auto& piece : SQLiteOpenOptions::piece_spans(options)) {
+    if (piece.name == "PASSWORD") {
+      return std::move(piece);
     }
-    const std::size_t marker = options.substr(begin, end - begin).find(kKeyMarker);
-    if (marker != std::string_view::npos) {
-      return KeyPiece{begin, begin + marker + kKeyMarker.size(), end};
-    }
-    begin = end + 1;
   }
   return std::nullopt;
 }
@@ -114,15 +101,16 @@ std::optional<std::string> options_key(const std::string& options) {
   if (!piece) {
     return std::nullopt;
   }
-  return options.substr(piece->value, piece->end - piece->value);
+  return std::move(piece->value);
 }
 
 std::string with_options_key(const std::string& options, const std::string& key) {
+  const std::string written = SQLiteOpenOptions::key_piece(key);
   auto piece = find_key_piece(options);
   if (!piece) {
-    return options.empty() ? std::string(kKeyMarker) + key : options + "," + std::string(kKeyMarker) + key;
+    return options.empty() ? written : options + "," + written;
   }
-  return options.substr(0, piece->value) + key + options.substr(piece->end);
+  return options.substr(0, piece->begin) + written + options.substr(piece->end);
 }
 
 std::string without_options_key(const std::string& options) {

@@ -39,10 +39,11 @@ struct UnsealFailure {
 // written (a profile file of an earlier version). All or nothing.
 std::optional<UnsealFailure> unseal_profile(Providers::Contracts::Server& server, bool keep_key, bool keep_password);
 
-// The key of the options' "PASSWORD=" piece (up to the next ',', ';' or
-// blank), and whether the options hold one.
+// The key of the options' PASSWORD piece, read as the provider reads it
+// (quoted values unquoted), and whether the options hold one.
 std::optional<std::string> options_key(const std::string& options);
-// The options with the key of the "PASSWORD=" piece replaced.
+// The options with the key of the PASSWORD piece replaced (written quoted when
+// it holds a separator); the rest of the text stays as it was.
 std::string with_options_key(const std::string& options, const std::string& key);
 // The options without the "PASSWORD=" piece and its separator.
 std::string without_options_key(const std::string& options);

@@ -55,8 +55,8 @@ std::unexpected<Core::Error> option_error(std::string message) { return Core::fa
 
 }  // namespace
 
-std::vector<std::pair<std::string, std::string>> SQLiteOpenOptions::pieces(std::string_view options) {
-  std::vector<std::pair<std::string, std::string>> result;
+std::vector<SQLiteOpenOptions::Piece> SQLiteOpenOptions::piece_spans(std::string_view options) {
+  std::vector<Piece> result;
   std::size_t at = 0;
   while (at < options.size()) {
     if (is_separator(options[at])) {
@@ -69,14 +69,14 @@ std::vector<std::pair<std::string, std::string>> SQLiteOpenOptions::pieces(std::
     }
     std::string name(options.substr(start, at - start));
     if (at == options.size() || options[at] != '=') {
-      result.emplace_back(std::move(name), std::string());
+      result.push_back(Piece{std::move(name), std::string(), start, at});
       continue;
     }
     const std::size_t value_start = at + 1;
     if (value_start < options.size() && options[value_start] == '"') {
       if (auto quoted = quoted_at(options, value_start)) {
-        result.emplace_back(std::move(name), std::move(quoted->first));
         at = quoted->second;
+        result.push_back(Piece{std::move(name), std::move(quoted->first), start, at});
         continue;
       }
     }
@@ -84,7 +84,15 @@ std::vector<std::pair<std::string, std::string>> SQLiteOpenOptions::pieces(std::
     while (at < options.size() && !is_separator(options[at])) {
       ++at;
     }
-    result.emplace_back(std::move(name), std::string(options.substr(value_start, at - value_start)));
+    result.push_back(Piece{std::move(name), std::string(options.substr(value_start, at - value_start)), start, at});
+  }
+  return result;
+}
+
+std::vector<std::pair<std::string, std::string>> SQLiteOpenOptions::pieces(std::string_view options) {
+  std::vector<std::pair<std::string, std::string>> result;
+  for (auto& piece : piece_spans(options)) {
+    result.emplace_back(std::move(piece.name), std::move(piece.value));
   }
   return result;
 }

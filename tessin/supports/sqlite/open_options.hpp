@@ -47,6 +47,17 @@ struct TESSIN_API SQLiteOpenOptions {
   // is needed.
   static Core::Result<SQLiteOpenOptions> parse(std::string_view options);
 
+  // One piece of the text: its name, its value (unquoted) and the bytes
+  // [begin, end) it takes in the text, so a caller can replace or drop it and
+  // keep the rest of the text as the user wrote it.
+  struct Piece {
+    std::string name;
+    std::string value;
+    std::size_t begin = 0;
+    std::size_t end = 0;
+  };
+  static std::vector<Piece> piece_spans(std::string_view options);
+
   // Every piece of the text as (name, value), in order; pieces without '='
   // have an empty value.
   static std::vector<std::pair<std::string, std::string>> pieces(std::string_view options);

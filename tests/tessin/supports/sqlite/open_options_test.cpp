@@ -227,3 +227,24 @@ TEST_F(SQLCipherFiles, AFileMadeHereInSQLCiphersSchemeOpensInSQLCipher) {
 
 }  // namespace
 }  // namespace Tolvane::Providers::Supports::Testing
+
+namespace Tolvane::Providers::Supports {
+namespace {
+
+TEST(SQLiteOpenOptionsSpans, GiveEachPieceWhereItStandsSoItCanBeReplaced) {
+  const std::string options = "CIPHER=sqlcipher; PASSWORD=\"a b;c\" LEGACY=3";
+  const auto spans = SQLiteOpenOptions::piece_spans(options);
+  ASSERT_EQ(spans.size(), 3u);
+  EXPECT_EQ(spans[1].name, "PASSWORD");
+  EXPECT_EQ(spans[1].value, "a b;c");
+  EXPECT_EQ(options.substr(spans[1].begin, spans[1].end - spans[1].begin), "PASSWORD=\"a b;c\"");
+  const std::string replaced =
+      options.substr(0, spans[1].begin) + SQLiteOpenOptions::key_piece("x=\"y\"") + options.substr(spans[1].end);
+  auto parsed = SQLiteOpenOptions::parse(replaced);
+  ASSERT_TRUE(parsed.has_value());
+  EXPECT_EQ(parsed->key, "x=\"y\"");
+  EXPECT_EQ(parsed->cipher, "sqlcipher");
+}
+
+}  // namespace
+}  // namespace Tolvane::Providers::Supports

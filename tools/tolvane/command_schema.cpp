@@ -5,6 +5,7 @@
 #include "orvel/model/meta_model.hpp"
 #include "orvel/supports/database/sqlite/create_text.hpp"
 #include "tools/tolvane/commands.hpp"
+#include "tools/tolvane/output_stream.hpp"
 
 namespace Tolvane::Cli {
 
@@ -87,6 +88,7 @@ int run_schema(Session& session, const SchemaArguments& arguments) {
     return report(Failure{kStatementFailed, "cannot read the structure of " + arguments.request.database + ": " +
                                                 describe(filled.error())});
   }
+  OutputStream& out = OutputStream::standard_output();
   std::vector<MetaObjectPtr> objects;
   for (const std::string& name : arguments.objects) {
     auto found = find_object(*adapter, *database, name);
@@ -102,8 +104,7 @@ int run_schema(Session& session, const SchemaArguments& arguments) {
         warn_about(*builder, table);
       }
     }
-    const std::string text = arguments.json ? database->to_json() + "\n" : builder->create_database(database, true);
-    std::fputs(text.c_str(), stdout);
+    out.write(arguments.json ? database->to_json() + "\n" : builder->create_database(database, true));
   } else {
     for (const MetaObjectPtr& object : objects) {
       warn_about(*builder, object);
@@ -111,12 +112,11 @@ int run_schema(Session& session, const SchemaArguments& arguments) {
       if (!arguments.json && !text.ends_with("\n")) {
         text += "\n";
       }
-      std::fputs(text.c_str(), stdout);
+      out.write(text);
     }
   }
-  std::fflush(stdout);
   (*connection)->close();
-  return kSuccess;
+  return finish_output(kSuccess);
 }
 
 }  // namespace
@@ -131,7 +131,7 @@ Runner add_schema_command(CLI::App& app) {
       "--json the structure itself is printed, one JSON object per line. A table whose CREATE text\n"
       "would not declare the same table again is named in a warning on standard error.");
   command->add_option("database", arguments->request.database,
-                      "Database file path, or the title or uuid of a saved profile")
+                      "Database file path, file: URI, or the title or uuid of a saved profile")
       ->required();
   command->add_option("object", arguments->objects, "Tables, views, indexes or triggers to print (default: all)");
   command->add_flag("--json", arguments->json, "Print the structure as JSON instead of SQL");

@@ -7,7 +7,8 @@
 #include "orvel/supports/database/sql_quote.hpp"
 #include "tessin/contracts/values.hpp"
 #include "tools/tolvane/commands.hpp"
-#include "tools/tolvane/result_printer.hpp"
+#include "tools/tolvane/output_options.hpp"
+#include "tools/tolvane/row_source.hpp"
 
 namespace Tolvane::Cli {
 
@@ -24,7 +25,7 @@ struct TablesArguments {
   OpenRequest request;
   bool views = false;
   bool counts = false;
-  std::string format = "table";
+  OutputOptionSet output;
 };
 
 std::string text_at(const TableModel& model, int column, std::size_t row) {
@@ -33,8 +34,6 @@ std::string text_at(const TableModel& model, int column, std::size_t row) {
 }
 
 int run_tables(Session& session, const TablesArguments& arguments) {
-  OutputFormat format = OutputFormat::Table;
-  parse_output_format(arguments.format, format);
   auto connection = session.open(arguments.request);
   if (!connection) {
     return report(connection.error());
@@ -100,9 +99,10 @@ int run_tables(Session& session, const TablesArguments& arguments) {
     }
   }
   (*connection)->close();
-  print_model(stdout, *listing, format, format == OutputFormat::Table && isatty(fileno(stdout)) != 0);
-  std::fflush(stdout);
-  return counted ? kSuccess : kStatementFailed;
+  OutputStream& out = OutputStream::standard_output();
+  auto writer = make_row_writer(arguments.output.resolve(isatty(STDOUT_FILENO) != 0), out);
+  write_model(*listing, *writer);
+  return finish_output(counted ? kSuccess : kStatementFailed);
 }
 
 }  // namespace
@@ -115,14 +115,11 @@ Runner add_tables_command(CLI::App& app) {
       "as the explorer of a front end shows them (the engine's own tables such as sqlite_sequence\n"
       "included). --views adds the views, --counts the number of rows of each table and view.");
   command->add_option("database", arguments->request.database,
-                      "Database file path, or the title or uuid of a saved profile")
+                      "Database file path, file: URI, or the title or uuid of a saved profile")
       ->required();
   command->add_flag("--views", arguments->views, "Also list the views");
   command->add_flag("--counts", arguments->counts, "Count the rows of each table (and view)");
-  command->add_option("--format", arguments->format,
-                      "Output: table (aligned text), tsv (NULL as \\N), json-lines")
-      ->check(CLI::IsMember({"table", "tsv", "json-lines"}))
-      ->default_str("table");
+  arguments->output.add(*command);
   add_open_options(*command, arguments->request);
   return [command, arguments](Session& session) { return command->parsed() ? run_tables(session, *arguments) : -1; };
 }

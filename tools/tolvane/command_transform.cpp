@@ -12,6 +12,8 @@
 #include "orvel/supports/database/sqlite/sqlite_adapter.hpp"
 #include "tessin/supports/sqlite/sql_lexer.hpp"
 #include "tools/tolvane/commands.hpp"
+#include "tools/tolvane/interrupts.hpp"
+#include "tools/tolvane/output_stream.hpp"
 
 namespace Tolvane::Cli {
 
@@ -425,11 +427,16 @@ int run_transform(Session& session, const TransformArguments& arguments) {
   }
   const std::string script = builder->patch_table(table);
   if (arguments.dry_run) {
-    std::printf("%s\n", script.c_str());
-    std::fflush(stdout);
-    return finish(kSuccess);
+    OutputStream::standard_output().write(script + "\n");
+    return finish(finish_output(kSuccess));
   }
+  auto& provider = Session::provider_of(**connection);
+  Interrupts::Scope interruptible([](void* target) { static_cast<decltype(&provider)>(target)->interrupt(); },
+                                  &provider);
   auto outcome = Orvel::Supports::Database::ScriptRunner(**connection).run(script);
+  if (!outcome && Interrupts::requested()) {
+    return finish(Interrupts::report());
+  }
   if (!outcome) {
     return finish(report(Failure{kStatementFailed, "transform of " + q(arguments.table) + " failed" +
                                                        (outcome.error().rolled_back ? " and changed nothing" : "") +
@@ -495,7 +502,7 @@ Runner add_transform_command(CLI::App& app) {
       "Example: tolvane transform shop.db orders --rename-column note=remark --type qty=INTEGER \\\n"
       "           --add-column \"shipped TEXT\" --default shipped=CURRENT_TIMESTAMP --dry-run");
   command->add_option("database", arguments->request.database,
-                      "Database file path, or the title or uuid of a saved profile")
+                      "Database file path, file: URI, or the title or uuid of a saved profile")
       ->required();
   command->add_option("table", arguments->table, "The table to change (in the main schema)")->required();
   command->add_option("--rename-column", arguments->renames, "OLD=NEW: rename a column")->allow_extra_args(false);

@@ -334,6 +334,17 @@ Core::Status references_clause(Cursor& cursor, DeclaredForeignKey& key) {
   return {};
 }
 
+// A UNIQUE constraint with the conflict clause that may follow it.
+Core::Status add_unique(Cursor& cursor, TableText& table, DeclaredUnique unique) {
+  auto conflict = conflict_clause(cursor);
+  if (!conflict) {
+    return Core::fail(std::move(conflict.error()));
+  }
+  unique.conflict = std::move(*conflict);
+  table.uniques.push_back(std::move(unique));
+  return {};
+}
+
 bool starts_column_constraint(const Cursor& cursor) {
   static constexpr std::string_view kWords[] = {"CONSTRAINT", "DEFAULT", "NULL",    "NOT", "PRIMARY", "UNIQUE",
                                                 "CHECK",      "REFERENCES", "COLLATE", "AS",  "DEFERRABLE"};
@@ -435,13 +446,7 @@ Core::Status column_definition(Cursor& cursor, TableText& table) {
       }
       column.autoincrement = cursor.accept_word("AUTOINCREMENT");
     } else if (cursor.accept_word("UNIQUE")) {
-      DeclaredUnique unique{constraint_name, {canonical_name(column.name)}, {}, column.name};
-      auto conflict = conflict_clause(cursor);
-      if (!conflict) {
-        return Core::fail(std::move(conflict.error()));
-      }
-      unique.conflict = std::move(*conflict);
-      table.uniques.push_back(std::move(unique));
+      READ_OR_FAIL(add_unique(cursor, table, {constraint_name, {canonical_name(column.name)}, {}, column.name}));
     } else if (cursor.accept_word("CHECK")) {
       auto expression = parenthesised_expression(cursor);
       if (!expression) {
@@ -564,12 +569,7 @@ Core::Status table_constraint(Cursor& cursor, TableText& table) {
     for (std::string_view item : *items) {
       unique.terms.push_back(canonical_term(item));
     }
-    auto conflict = conflict_clause(cursor);
-    if (!conflict) {
-      return Core::fail(std::move(conflict.error()));
-    }
-    unique.conflict = std::move(*conflict);
-    table.uniques.push_back(std::move(unique));
+    READ_OR_FAIL(add_unique(cursor, table, std::move(unique)));
   } else if (cursor.accept_word("CHECK")) {
     auto expression = parenthesised_expression(cursor);
     if (!expression) {

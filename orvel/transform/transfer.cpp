@@ -62,23 +62,37 @@ std::vector<std::string> row_filters(const std::string& records) {
   return filters;
 }
 
+// The first words of a statement, names unquoted, keywords upper-cased.
+std::vector<std::string> leading_words(std::string_view statement, std::size_t count) {
+  std::vector<std::string> words;
+  for (const auto& token : Providers::Supports::tokenize_sql(statement.substr(0, 200))) {
+    if (words.size() == count) {
+      break;
+    }
+    std::string word = Providers::Supports::unquote_sql(token.text(statement));
+    if (token.kind == Providers::Supports::SqlTokenKind::Word) {
+      word = Core::take_std(g_ascii_strup(word.c_str(), -1));
+    }
+    words.push_back(std::move(word));
+  }
+  return words;
+}
+
 // CREATE [TEMP|TEMPORARY] TRIGGER ...
 bool creates_trigger(std::string_view statement) {
-  const auto tokens = Providers::Supports::tokenize_sql(statement.substr(0, 64));
-  std::size_t at = 0;
-  auto word = [&](std::string_view expected) {
-    if (at < tokens.size() && g_ascii_strncasecmp(std::string(tokens[at].text(statement)).c_str(),
-                                                  std::string(expected).c_str(), expected.size() + 1) == 0) {
-      ++at;
-      return true;
-    }
-    return false;
-  };
-  if (!word("CREATE")) {
-    return false;
-  }
-  (void)(word("TEMP") || word("TEMPORARY"));
-  return word("TRIGGER");
+  const auto words = leading_words(statement, 3);
+  return words.size() >= 2 && words[0] == "CREATE" &&
+         (words[1] == "TRIGGER" || ((words[1] == "TEMP" || words[1] == "TEMPORARY") && words.size() == 3 &&
+                                    words[2] == "TRIGGER"));
+}
+
+// INSERT INTO [schema.]sqlite_sequence ...: the builder's AUTOINCREMENT
+// counter, which the data copy carries over itself (and which fails on a
+// target whose table already exists without AUTOINCREMENT).
+bool seeds_counter(std::string_view statement) {
+  const auto words = leading_words(statement, 5);
+  return words.size() >= 3 && words[0] == "INSERT" && words[1] == "INTO" &&
+         (words[2] == "sqlite_sequence" || (words.size() == 5 && words[3] == "." && words[4] == "sqlite_sequence"));
 }
 
 std::string joined(const std::vector<std::string>& items, std::string_view separator) {
@@ -419,6 +433,9 @@ Core::Status Transfer::run_pieces(const std::string& text, const char* what, boo
       m_deferred += piece + "\n";
       continue;
     }
+    if (defer_triggers && seeds_counter(piece)) {
+      continue;
+    }
     TOLVANE_WARNING("transfer_structure: %s", piece.c_str());
     auto outcome = Supports::Database::ScriptRunner(*target).run(piece);
     if (outcome) {
@@ -532,21 +549,37 @@ Core::Status Transfer::transfer_userdata_table(const MetaTable& table, const std
   if (!copied) {
     return fail_table(copied.error());
   }
-  // The AUTOINCREMENT counter goes on from where the source's stood, so no
-  // number the source has handed out is handed out again.
-  const auto& options = table.get_options();
-  const auto seed = options.find(std::string(Supports::Database::MetaKeys::kAutoincrementSeed));
-  if (has_sequence && seed != options.end() && !seed->second.empty() &&
-      std::all_of(seed->second.begin(), seed->second.end(), [](char c) { return g_ascii_isdigit(c); })) {
-    const std::string counter = "UPDATE " + dq(where.schema) + ".sqlite_sequence SET seq = max(seq, " + seed->second +
-                                ") WHERE name = " + sq(where.table) + ";";
-    if (auto kept = Supports::Database::run_script(*target, counter); !kept) {
-      return fail_table(kept.error());
-    }
+  if (auto kept = keep_counter(table, where); !kept) {
+    return fail_table(kept.error());
   }
   succeeded("transfer table data " + title + "......[done]\n");
   TOLVANE_WARNING("Transfer table: %s......[done]", title.c_str());
   return {};
+}
+
+Core::Status Transfer::keep_counter(const MetaTable& table, const RowTarget& where) {
+  const auto& options = table.get_options();
+  const auto seed = options.find(std::string(Supports::Database::MetaKeys::kAutoincrementSeed));
+  if (seed == options.end() || seed->second.empty() ||
+      !std::all_of(seed->second.begin(), seed->second.end(), [](char c) { return g_ascii_isdigit(c); })) {
+    return {};
+  }
+  auto target = server_target();
+  const std::string schema = dq(where.schema);
+  auto counted = target->execute_as_model("SELECT 1 FROM " + schema + ".sqlite_master WHERE type = 'table' AND name = " +
+                                              sq(where.table) + " AND sql LIKE '%AUTOINCREMENT%';",
+                                          false);
+  if (!counted) {
+    return Core::fail(std::move(counted.error()));
+  }
+  if ((*counted)->get_rows().empty()) {
+    return {};
+  }
+  const std::string sequence = schema + ".sqlite_sequence";
+  return Supports::Database::run_script(
+      *target, "UPDATE " + sequence + " SET seq = max(seq, " + seed->second + ") WHERE name = " + sq(where.table) +
+                   ";\nINSERT INTO " + sequence + " (name, seq) SELECT " + sq(where.table) + ", " + seed->second +
+                   " WHERE NOT EXISTS (SELECT 1 FROM " + sequence + " WHERE name = " + sq(where.table) + ");");
 }
 
 Core::Status Transfer::copy_rows(const MetaTable& table, const std::string& filter, const std::string& columns,

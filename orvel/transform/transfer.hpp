@@ -12,11 +12,11 @@
 #include "orvel/model/meta_model.hpp"
 #include "orvel/orvel_api.hpp"
 #include "orvel/transform/job_options.hpp"
+#include "orvel/transform/transfer_rows.hpp"
 #include "tessin/core/object.hpp"
 
 namespace Tolvane::Orvel::Transform {
 
-class RowCopy;
 class Transfer;
 using TransferPtr = std::shared_ptr<Transfer>;
 
@@ -83,6 +83,9 @@ class ORVEL_API Transfer final : public Core::Object, public Contracts::Thread::
   Core::Status run_pieces(const std::string& text, const char* what, bool defer_triggers);
   Core::Status transfer_user_data(MetaModel::MetaDatabase& database);
   Core::Status transfer_userdata_table(const MetaModel::MetaTable& table, const std::string& target_schema);
+  // Carries the source's AUTOINCREMENT counter over to the target table, so
+  // no number the source handed out is handed out again.
+  Core::Status keep_counter(const MetaModel::MetaTable& table, const RowTarget& where);
   Core::Status copy_rows(const MetaModel::MetaTable& table, const std::string& filter, const std::string& columns,
                          RowCopy& copy);
 

@@ -78,12 +78,16 @@ std::vector<std::string> leading_words(std::string_view statement, std::size_t c
   return words;
 }
 
-// CREATE [TEMP|TEMPORARY] TRIGGER ...
-bool creates_trigger(std::string_view statement) {
+// CREATE [TEMP|TEMPORARY] TRIGGER ... and CREATE [UNIQUE] INDEX ...: what
+// is made after the rows are in.
+bool creates_after_rows(std::string_view statement) {
   const auto words = leading_words(statement, 3);
-  return words.size() >= 2 && words[0] == "CREATE" &&
-         (words[1] == "TRIGGER" || ((words[1] == "TEMP" || words[1] == "TEMPORARY") && words.size() == 3 &&
-                                    words[2] == "TRIGGER"));
+  if (words.size() < 2 || words[0] != "CREATE") {
+    return false;
+  }
+  const bool temporary = words[1] == "TEMP" || words[1] == "TEMPORARY";
+  const std::string& kind = temporary || words[1] == "UNIQUE" ? (words.size() == 3 ? words[2] : words[0]) : words[1];
+  return kind == "TRIGGER" || (kind == "INDEX" && !temporary);
 }
 
 // INSERT INTO [schema.]sqlite_sequence ...: the builder's AUTOINCREMENT
@@ -208,6 +212,18 @@ std::chrono::microseconds Transfer::elapsed() const {
   return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_started);
 }
 
+std::string Transfer::stamped_fast(std::string_view text) {
+  const std::int64_t ms = g_get_real_time() / 1000;
+  if (ms != m_stamp_ms) {
+    m_stamp = Progress::stamped({});
+    m_stamp_ms = ms;
+  }
+  std::string line;
+  line.reserve(m_stamp.size() + text.size());
+  line.append(m_stamp).append(text);
+  return line;
+}
+
 void Transfer::succeeded(std::string_view text) { progress()->report_success(elapsed(), text); }
 
 Core::Status Transfer::failed(std::string line, Core::Error error) {
@@ -250,7 +266,8 @@ void Transfer::handle() {
       return status;
     }
     // Triggers come last: rows copied into a table with its triggers in
-    // place would fire them and add rows the source does not have.
+    // place would fire them and add rows the source does not have. Indexes
+    // too: one build costs far less than keeping them up to date row by row.
     std::string triggers;
     triggers.swap(m_deferred);
     return run_pieces(triggers, "create table", false);
@@ -422,18 +439,18 @@ Core::Status Transfer::do_restructure(MetaModel::MetaDatabase& database) {
   return {};
 }
 
-Core::Status Transfer::run_pieces(const std::string& text, const char* what, bool defer_triggers) {
+Core::Status Transfer::run_pieces(const std::string& text, const char* what, bool defer) {
   auto target = server_target();
   for (const auto& span : Providers::Supports::split_statements(text)) {
     if (cancelled()) {
       return Core::fail("SQLite", 9, "interrupted");
     }
     const std::string piece(span.text(text));
-    if (defer_triggers && creates_trigger(piece)) {
+    if (defer && creates_after_rows(piece)) {
       m_deferred += piece + "\n";
       continue;
     }
-    if (defer_triggers && seeds_counter(piece)) {
+    if (defer && seeds_counter(piece)) {
       continue;
     }
     TOLVANE_WARNING("transfer_structure: %s", piece.c_str());
@@ -524,7 +541,7 @@ Core::Status Transfer::transfer_userdata_table(const MetaTable& table, const std
   RowCopy copy(*target, where, batch);
   copy.on_row([this](const std::string& text, const Core::Error* error) {
     if (error == nullptr) {
-      succeeded(text);
+      progress()->report_success_line(elapsed(), stamped_fast(text));
       m_rows.fetch_add(1, std::memory_order_relaxed);
     } else {
       progress()->report_failure(elapsed(), Progress::stamped(text + "\n" + error->message));

@@ -78,9 +78,9 @@ class ORVEL_API Transfer final : public Core::Object, public Contracts::Thread::
   // The columns the view yields, with their declared types, from the source.
   std::vector<MetaModel::MetaColumnPtr> view_columns(const MetaModel::MetaView& view);
   Core::Status do_restructure(MetaModel::MetaDatabase& database);
-  // Runs each statement of `text` on the target as one step; CREATE TRIGGER
-  // statements wait in `m_deferred` when `defer_triggers` is set.
-  Core::Status run_pieces(const std::string& text, const char* what, bool defer_triggers);
+  // Runs each statement of `text` on the target as one step; CREATE INDEX
+  // and CREATE TRIGGER statements wait in `m_deferred` when `defer` is set.
+  Core::Status run_pieces(const std::string& text, const char* what, bool defer);
   Core::Status transfer_user_data(MetaModel::MetaDatabase& database);
   Core::Status transfer_userdata_table(const MetaModel::MetaTable& table, const std::string& target_schema);
   // Carries the source's AUTOINCREMENT counter over to the target table, so
@@ -95,6 +95,11 @@ class ORVEL_API Transfer final : public Core::Object, public Contracts::Thread::
   void succeeded(std::string_view text = {});
   std::chrono::microseconds elapsed() const;
   bool cancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
+  // `text` after the local time with milliseconds, as `Progress::stamped`
+  // writes it; the time's text is made once per millisecond, since a copy
+  // stamps a line per row and reading the clock in the local zone costs file
+  // system calls each time.
+  std::string stamped_fast(std::string_view text);
 
   const JobOptions m_options;
   // Read once at the start of `handle`.
@@ -102,7 +107,11 @@ class ORVEL_API Transfer final : public Core::Object, public Contracts::Thread::
   std::chrono::steady_clock::time_point m_started;
   std::atomic<bool> m_cancelled{false};
   std::atomic<std::int64_t> m_rows{0};
-  // The CREATE TRIGGER statements of the structure, run after the rows.
+  // The last time text of `stamped_fast` and its millisecond; worker thread only.
+  std::string m_stamp;
+  std::int64_t m_stamp_ms = -1;
+  // The CREATE INDEX and CREATE TRIGGER statements of the structure, run
+  // after the rows.
   std::string m_deferred;
 
   // Guards the three handles below, `m_copy` and `m_broken`.

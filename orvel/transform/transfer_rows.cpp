@@ -19,6 +19,7 @@ constexpr std::int64_t kDefaultPageSize = 1000;
 
 RowCopy::RowCopy(Contracts::Database::IConnection& target, RowTarget where, std::int64_t page_size)
     : m_target(target),
+      m_provider(dynamic_cast<SQLiteProvider*>(target.get_provider().get())),
       m_where(std::move(where)),
       m_page_size(page_size < 1 ? kDefaultPageSize : page_size),
       m_head(insert_head(m_where)) {
@@ -27,6 +28,7 @@ RowCopy::RowCopy(Contracts::Database::IConnection& target, RowTarget where, std:
     m_bound_text += i == 0 ? "?" : ", ?";
   }
   m_bound_text += ");";
+  m_parameters.resize(m_where.columns.size());
 }
 
 std::string RowCopy::insert_head(const RowTarget& where) {
@@ -101,33 +103,29 @@ Core::Result<std::int64_t> RowCopy::copy(Providers::Contracts::IDataReader& read
 }
 
 Core::Status RowCopy::insert_row(const std::vector<ValueObjectPtr>& values) {
-  auto* provider = dynamic_cast<SQLiteProvider*>(m_target.get_provider().get());
-  std::string text;
-  if (m_on_row || provider == nullptr) {
-    text = m_head;
+  if (m_on_row || m_provider == nullptr) {
+    m_text = m_head;
     for (std::size_t i = 0; i < values.size(); ++i) {
       if (i > 0) {
-        text += ", ";
+        m_text += ", ";
       }
-      text += DatabaseHelper::format_sql_value(values[i]->get_data_type(), values[i].get());
+      m_text += DatabaseHelper::format_sql_value(values[i]->get_data_type(), values[i].get());
     }
-    text += ");";
+    m_text += ");";
   }
   Core::Status status;
-  if (provider != nullptr) {
-    Providers::Supports::SQLiteParameters parameters;
-    parameters.reserve(values.size());
-    for (const auto& value : values) {
-      parameters.push_back({std::string(), value});
+  if (m_provider != nullptr) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      m_parameters[i].value = values[i];
     }
-    if (auto ran = provider->execute_prepared(m_bound_text, parameters); !ran) {
+    if (auto ran = m_provider->execute_prepared(m_bound_text, m_parameters); !ran) {
       status = Core::fail(std::move(ran.error()));
     }
-  } else if (auto ran = m_target.execute_no_query(text, false); !ran) {
+  } else if (auto ran = m_target.execute_no_query(m_text, false); !ran) {
     status = Core::fail(std::move(ran.error()));
   }
   if (m_on_row) {
-    m_on_row(text, status ? nullptr : &status.error());
+    m_on_row(m_text, status ? nullptr : &status.error());
   }
   return status;
 }

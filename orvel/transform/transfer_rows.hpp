@@ -10,6 +10,11 @@
 #include "orvel/orvel_api.hpp"
 #include "tessin/contracts/data_reader.hpp"
 #include "tessin/core/error.hpp"
+#include "tessin/supports/sqlite/parameters.hpp"
+
+namespace Tolvane::Providers::Supports {
+class SQLiteProvider;
+}
 
 namespace Tolvane::Orvel::Transform {
 
@@ -68,6 +73,11 @@ class ORVEL_API RowCopy {
   Core::Status end_page(bool open, std::int64_t rows);
 
   Contracts::Database::IConnection& m_target;
+  // The target's SQLite provider, when it has one: rows then go in bound.
+  Providers::Supports::SQLiteProvider* m_provider;
+  // Reused from row to row.
+  Providers::Supports::SQLiteParameters m_parameters;
+  std::string m_text;
   RowTarget m_where;
   std::int64_t m_page_size;
   std::string m_head;

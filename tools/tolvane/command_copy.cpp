@@ -68,6 +68,23 @@ Outcome<std::map<std::string, std::string>> source_objects(Orvel::Contracts::Dat
   return objects;
 }
 
+// A column the source does not have would copy nothing under its name.
+std::optional<Failure> check_fields(Orvel::Contracts::Database::IConnection& source, const std::string& object,
+                                    const std::string& fields) {
+  auto columns = source.execute_as_model(
+      "SELECT name FROM pragma_table_info(" + Orvel::Supports::Database::quoted(object, '\'') + ");", false);
+  for (const auto& entry : Orvel::Transform::parse_fields(fields)) {
+    const bool known = columns && std::any_of((*columns)->get_rows().begin(), (*columns)->get_rows().end(),
+                                              [&](const auto& row) {
+                                                return row->get_values()[0]->to_string() == entry.source;
+                                              });
+    if (!known) {
+      return usage("--fields: \"" + object + "\" has no column \"" + entry.source + "\"");
+    }
+  }
+  return std::nullopt;
+}
+
 // The job's options for the command line's choices.
 Outcome<Options> job_options(const CopyArguments& arguments, const std::map<std::string, std::string>& objects,
                              Orvel::Contracts::Database::IConnection& source) {
@@ -94,71 +111,53 @@ Outcome<Options> job_options(const CopyArguments& arguments, const std::map<std:
       options[option_key("table", name, "MODE")] = "";
     }
   }
-  for (const std::string& table : arguments.tables) {
-    if (auto failed = choose(table, "table")) {
-      return std::unexpected(*failed);
-    }
-  }
-  for (const std::string& view : arguments.views) {
-    if (auto failed = choose(view, "view")) {
-      return std::unexpected(*failed);
+  for (const auto& [names, kind] : {std::pair{&arguments.tables, "table"}, std::pair{&arguments.views, "view"},
+                                     std::pair{&arguments.as_tables, "view"}}) {
+    for (const std::string& name : *names) {
+      if (auto failed = choose(name, kind)) {
+        return std::unexpected(*failed);
+      }
     }
   }
   for (const std::string& view : arguments.as_tables) {
-    if (auto failed = choose(view, "view")) {
-      return std::unexpected(*failed);
-    }
     customize(view);
     options[option_key("table", view, "VIEW2TABLE")] = "true";
   }
-  auto chosen = [&](const std::string& name, const char* option) -> std::optional<Failure> {
-    if (!options.contains(option_key("table", name, "MODE"))) {
-      return usage(std::string(option) + " names \"" + name + "\", which is not copied");
+  // "NAME<separator>VALUE" for an object that is copied, which then reads
+  // its other words.
+  auto chosen = [&](const std::string& text, char separator, const char* option,
+                    const char* form) -> Outcome<std::pair<std::string, std::string>> {
+    auto parts = split_at(text, separator, option, form);
+    if (parts && !options.contains(option_key("table", parts->first, "MODE"))) {
+      return std::unexpected(usage(std::string(option) + " names \"" + parts->first + "\", which is not copied"));
     }
-    customize(name);
-    return std::nullopt;
+    if (parts) {
+      customize(parts->first);
+    }
+    return parts;
   };
   for (const std::string& rename : arguments.renames) {
-    auto parts = split_at(rename, '=', "--rename", "OLD=NEW");
+    auto parts = chosen(rename, '=', "--rename", "OLD=NEW");
     if (!parts) {
       return std::unexpected(parts.error());
-    }
-    if (auto failed = chosen(parts->first, "--rename")) {
-      return std::unexpected(*failed);
     }
     options[option_key("table", parts->first, "NAME")] = parts->second;
   }
   for (const std::string& field : arguments.fields) {
-    auto parts = split_at(field, ':', "--fields", "TABLE:SRC=DST;SRC=DST...");
+    auto parts = chosen(field, ':', "--fields", "TABLE:SRC=DST;SRC=DST...");
     if (!parts) {
       return std::unexpected(parts.error());
     }
-    if (auto failed = chosen(parts->first, "--fields")) {
+    if (auto failed = check_fields(source, parts->first, parts->second)) {
       return std::unexpected(*failed);
-    }
-    // A column the source does not have would copy nothing under its name.
-    auto columns = source.execute_as_model("SELECT name FROM pragma_table_info(" +
-                                               Orvel::Supports::Database::quoted(parts->first, '\'') + ");",
-                                           false);
-    for (const auto& entry : Orvel::Transform::parse_fields(parts->second)) {
-      const bool known = columns && std::any_of((*columns)->get_rows().begin(), (*columns)->get_rows().end(),
-                                                [&](const auto& row) {
-                                                  return row->get_values()[0]->to_string() == entry.source;
-                                                });
-      if (!known) {
-        return std::unexpected(usage("--fields: \"" + parts->first + "\" has no column \"" + entry.source + "\""));
-      }
     }
     const bool view = objects.at(parts->first) == "view";
     options[option_key(view ? "view" : "table", parts->first, "FIELDS")] = parts->second;
   }
   for (const std::string& where : arguments.wheres) {
-    auto parts = split_at(where, ':', "--where", "TABLE:CONDITION");
+    auto parts = chosen(where, ':', "--where", "TABLE:CONDITION");
     if (!parts) {
       return std::unexpected(parts.error());
-    }
-    if (auto failed = chosen(parts->first, "--where")) {
-      return std::unexpected(*failed);
     }
     std::string& records = options[option_key("table", parts->first, "RECORDS")];
     records += (records.empty() ? "" : ";") + parts->second;

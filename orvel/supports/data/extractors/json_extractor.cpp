@@ -56,8 +56,8 @@ void append_number(std::string& out, double value) {
   if (std::isnan(value)) {
     out += "null";  // no JSON number and no SQLite value stands for it
   } else if (std::isinf(value)) {
-    // Out of range for every double, so parsers read it back as infinity.
-    out += value > 0 ? "1e999" : "-1e999";
+    // Out of range for every double, so parsers read it back as infinity; SQLite's JSON functions write the same.
+    out += value > 0 ? "9e999" : "-9e999";
   } else {
     char buffer[Core::kDoubleTextCapacity];
     out.append(buffer, Core::format_double(value, buffer));

@@ -25,7 +25,7 @@ namespace Tolvane::Orvel::Supports::Data::Extractors {
 // column's kind is only its first row's): null is `null`; booleans true or
 // false; integers as integers (unsigned ones above the signed range too);
 // floating-point numbers in their shortest exact form, the infinities as
-// 1e999 and -1e999 (which read back as infinities) and not-a-number as null;
+// 9e999 and -9e999 (which read back as infinities, as SQLite's JSON functions write them) and not-a-number as null;
 // bytes as a string of upper-case hexadecimal; everything else as a string.
 // A text that is not UTF-8 ends the export with an error naming its row and
 // column: JSON cannot carry it.

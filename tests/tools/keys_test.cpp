@@ -40,6 +40,18 @@ TEST_F(Keys, AKeyMayHoldAnyCharacter) {
   EXPECT_EQ(logs().find(key), std::string::npos);
 }
 
+TEST_F(Keys, ASavedProfileKeepsAKeyOfAnyCharacter) {
+  const std::string db = file("p.db");
+  const std::string key = "a b;c=d,e\"f'g";
+  ASSERT_EQ(tolvane({"script", db, "--create", "--key", key}, "CREATE TABLE s(v); INSERT INTO s VALUES ('y');").exit_code,
+            0);
+  Ran added = tolvane({"profile", "add", "vault", db, "--key", key});
+  ASSERT_EQ(added.exit_code, 0) << added.err;
+  Ran read = tolvane({"query", "vault", "SELECT v FROM s", "--tsv", "--no-headers"});
+  EXPECT_EQ(read.out, "y\n") << read.err;
+  EXPECT_EQ(read_text(file("config/tolvane/servers.json")).find("e\\\"f"), std::string::npos);
+}
+
 TEST_F(Keys, FilesOfTheSqlcipherProgramOpenWithTheirCipherAndTheirParameters) {
   const std::string db = file("sc.db");
   Ran made =

@@ -15,7 +15,7 @@
 #include "orvel/supports/data/extractors/json_extractor.hpp"
 #include "orvel/supports/data/extractors/xml_extractor.hpp"
 #include "tools/tolvane/commands.hpp"
-#include "tools/tolvane/transfer_progress.hpp"
+#include "tools/tolvane/progress.hpp"
 
 namespace Tolvane::Cli {
 
@@ -296,7 +296,7 @@ int import_records(Session& session, const ImportArguments& arguments, BaseExtra
 
   struct stat file_stat {};
   const std::uint64_t file_size = ::stat(arguments.file.c_str(), &file_stat) == 0 ? file_stat.st_size : 0;
-  TransferProgress progress("read");
+  Progress progress("rows read");
   std::vector<RowFailure> failures;
   std::int64_t read = 0;
   std::int64_t imported = 0;
@@ -306,7 +306,10 @@ int import_records(Session& session, const ImportArguments& arguments, BaseExtra
     read = rows;
     imported = stored;
     failed = failed_rows;
-    progress.update(rows, bytes, file_size);
+    if (file_size > 0) {
+      progress.set_share(static_cast<double>(bytes) / static_cast<double>(file_size));
+    }
+    progress.set(rows);
   };
   observer.failure = [&failures](const RowFailure& failure) {
     if (failures.size() < kListedFailures) {

@@ -44,13 +44,6 @@ std::string secret_or_env(const std::string& given, const char* variable) {
   return value != nullptr ? value : "";
 }
 
-std::optional<Failure> check_key(const std::string& key) {
-  if (key.find_first_of("=,; ") != std::string::npos) {
-    return Failure{kUsage, "an encryption key cannot contain '=', ',', ';' or blanks"};
-  }
-  return std::nullopt;
-}
-
 Paths Paths::defaults() {
   Paths paths;
   paths.log_dir = std::string(g_get_user_state_dir()) + "/tolvane/logs";

@@ -33,8 +33,6 @@ using Outcome = std::expected<T, Failure>;
 
 // A key or password given on the command line, else the environment variable's.
 std::string secret_or_env(const std::string& given, const char* variable);
-// A failure when `key` holds a character that ends the key in the profile options.
-std::optional<Failure> check_key(const std::string& key);
 
 // One run of the command: meets the host obligations (services registered,
 // logging initialised into the log folder, the profile file at its path, the

@@ -7,6 +7,7 @@
 
 #include "tessin/contracts/values.hpp"
 #include "tests/orvel/supports/data/extractors/extractor_fixture.hpp"
+#include "tests/orvel/supports/data/extractors/table_models.hpp"
 
 namespace Tolvane::Orvel::Supports::Data::Extractors::Testing {
 namespace {
@@ -15,19 +16,6 @@ using namespace Providers::Contracts;
 using Tolvane::Testing::read_text;
 using Tolvane::Testing::write_text;
 
-TableModelPtr model_of(const std::vector<std::pair<std::string, DataType>>& columns,
-                       const std::vector<std::vector<ValueObjectPtr>>& rows) {
-  auto model = TableModel::create();
-  for (const auto& [name, kind] : columns) {
-    model->get_columns().push_back(ColumnModel::full(name, kind));
-  }
-  for (const auto& values : rows) {
-    auto row = RowModel::create();
-    row->get_values() = values;
-    model->get_rows().push_back(row);
-  }
-  return model;
-}
 
 std::string exported(JsonExtractor& extractor, const TableModelPtr& model) {
   std::string buffer = "old";
@@ -46,15 +34,15 @@ Core::Json::NodeRef parsed(const std::string& text) {
 
 TEST(JsonExport, LaysOutRecordsAsTheGeneratorDoes) {
   auto extractor = JsonExtractor::create("json");
-  auto model = model_of({{"id", DataType::Int32}, {"name", DataType::String}},
+  auto model = typed_model({{"id", DataType::Int32}, {"name", DataType::String}},
                         {{ValueInt32::create(1), ValueString::create("x")}});
   EXPECT_EQ(exported(*extractor, model),
             "{\n    \"RECORDS\" : [\n        {\n            \"id\" : 1,\n            \"name\" : \"x\"\n        }\n"
             "    ]\n}");
-  EXPECT_EQ(exported(*extractor, model_of({{"id", DataType::Int32}}, {})), "{\n    \"RECORDS\" : []\n}");
+  EXPECT_EQ(exported(*extractor, typed_model({{"id", DataType::Int32}}, {})), "{\n    \"RECORDS\" : []\n}");
 
   // The same as json-glib's own generator writes for the same values.
-  auto two = model_of({{"a", DataType::String}, {"b", DataType::Boolean}},
+  auto two = typed_model({{"a", DataType::String}, {"b", DataType::Boolean}},
                       {{ValueString::create("q\"\\\n\t\x01/é"), ValueBoolean::create(true)},
                        {ValueNull::create(), ValueBoolean::create(false)}});
   auto root = parsed(exported(*extractor, two));
@@ -64,7 +52,7 @@ TEST(JsonExport, LaysOutRecordsAsTheGeneratorDoes) {
 TEST(JsonExport, WritesEachCellByItsOwnValue) {
   auto extractor = JsonExtractor::create("json");
   // A column's kind is its first row's: NULL first, then numbers and texts.
-  auto model = model_of({{"n", DataType::DbNull}, {"i", DataType::Int64}, {"d", DataType::Double}},
+  auto model = typed_model({{"n", DataType::DbNull}, {"i", DataType::Int64}, {"d", DataType::Double}},
                         {{ValueNull::create(), ValueInt64::create(7), ValueDouble::create(0.1)},
                          {ValueInt64::create(5), ValueNull::create(), ValueNull::create()},
                          {ValueString::create("abc"), ValueString::create("-1"), ValueString::create("x")},
@@ -90,7 +78,7 @@ TEST(JsonExport, WritesEachCellByItsOwnValue) {
 TEST(JsonExport, WritesInfinitiesAndNaNAsValidJson) {
   auto extractor = JsonExtractor::create("json");
   constexpr double kInf = std::numeric_limits<double>::infinity();
-  auto model = model_of({{"d", DataType::Double}}, {{ValueDouble::create(kInf)},
+  auto model = typed_model({{"d", DataType::Double}}, {{ValueDouble::create(kInf)},
                                                      {ValueDouble::create(-kInf)},
                                                      {ValueDouble::create(std::nan(""))}});
   const std::string text = exported(*extractor, model);
@@ -108,14 +96,14 @@ TEST(JsonExport, RefusesTextThatIsNotUtf8AndKeepsTheOldFile) {
   const std::string file = dir.file("out.json");
   write_text(file, "earlier");
   auto extractor = JsonExtractor::create("json");
-  auto model = model_of({{"t", DataType::String}}, {{ValueString::create("fine")}, {ValueString::create("bad\xff")}});
+  auto model = typed_model({{"t", DataType::String}}, {{ValueString::create("fine")}, {ValueString::create("bad\xff")}});
   auto written = extractor->export_to_file(model, file, nullptr);
   ASSERT_FALSE(written.has_value());
   EXPECT_NE(written.error().message.find("row 2, column t"), std::string::npos) << written.error().message;
   EXPECT_EQ(read_text(file), "earlier");
 
   // A zero byte is a character to JSON.
-  auto zero = model_of({{"t", DataType::String}}, {{ValueString::create(std::string("a\0b", 3))}});
+  auto zero = typed_model({{"t", DataType::String}}, {{ValueString::create(std::string("a\0b", 3))}});
   EXPECT_NE(exported(*extractor, zero).find("\"a\\u0000b\""), std::string::npos);
 }
 
@@ -187,23 +175,8 @@ TEST(JsonLoad, ReadsAtMostTheRowsAskedForFromAFile) {
 class JsonImport : public ExtractorTest {};
 
 TEST_F(JsonImport, RoundTripsEveryKindOfValue) {
-  fill_every_value("items");
-  auto model = m_db->execute_as_model("SELECT * FROM items ORDER BY id", false);
-  ASSERT_TRUE(model.has_value());
-  for (const char* fast : {"false", "true"}) {
-    auto extractor = JsonExtractor::create("json");
-    std::string text;
-    ASSERT_EQ(extractor->export_to_text(*model, &text, nullptr).value_or(-1), 7);
-    const std::string copy = std::string("copy_") + (fast[0] == 't' ? "fast" : "designed");
-    run("CREATE TABLE " + copy + kEveryValueColumns);
-    extractor->get_options()["ACTION"] = "append";
-    extractor->get_options()["FAST_IMPORT"] = fast;
-    auto outcome = import_text(*extractor, text, every_value_table(copy));
-    ASSERT_TRUE(outcome.result.has_value()) << outcome.result.error().message;
-    EXPECT_EQ(*outcome.result, 7);
-    EXPECT_TRUE(outcome.failures.empty());
-    EXPECT_EQ(every_value_rows(copy), every_value_rows("items")) << fast;
-  }
+  expect_every_value_round_trip([] { return JsonExtractor::create("json"); },
+                                [](const std::string& document) { parsed(document); });
 }
 
 TEST_F(JsonImport, CountsAffectedRowsAndCallsTheProgressCallback) {

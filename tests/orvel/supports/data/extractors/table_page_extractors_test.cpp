@@ -5,6 +5,7 @@
 #include "orvel/supports/data/extractors/html_extractor.hpp"
 #include "orvel/supports/data/extractors/markdown_extractor.hpp"
 #include "tessin/contracts/values.hpp"
+#include "tests/orvel/supports/data/extractors/table_models.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/support/xmllint.hpp"
 
@@ -13,20 +14,6 @@ namespace {
 
 using namespace Providers::Contracts;
 
-TableModelPtr model_of(const std::vector<std::string>& names, const std::vector<std::vector<ValueObjectPtr>>& rows) {
-  auto model = TableModel::create();
-  for (const auto& name : names) {
-    model->get_columns().push_back(ColumnModel::full(name, DataType::String));
-  }
-  for (const auto& values : rows) {
-    auto row = RowModel::create();
-    row->get_values() = values;
-    model->get_rows().push_back(row);
-  }
-  return model;
-}
-
-ValueObjectPtr text(std::string value) { return ValueString::create(std::move(value)); }
 
 struct Exported {
   std::int64_t rows = -1;

@@ -4,12 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <glib.h>
-
 #include "orvel/supports/data/documents/html_document.hpp"
 #include "orvel/supports/data/extractors/html_extractor.hpp"
 #include "tessin/contracts/values.hpp"
 #include "tests/orvel/supports/data/documents/document_fixture.hpp"
+#include "tests/support/browser.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace Tolvane::Orvel::Supports::Data::Documents::Testing {
@@ -31,12 +30,10 @@ constexpr const char* kLinkCheck =
 class Browser : public ::testing::Test {
  protected:
   void SetUp() override {
-    gchar* found = g_find_program_in_path("chromium");
-    if (found == nullptr) {
+    m_chromium = Tolvane::Testing::find_chromium();
+    if (m_chromium.empty()) {
       GTEST_SKIP() << "chromium is not installed (Debian package chromium); the browser checks are skipped";
     }
-    m_chromium = found;
-    g_free(found);
   }
 
   // The DOM of `page` after the browser has loaded it and run its scripts.
@@ -47,32 +44,7 @@ class Browser : public ::testing::Test {
     }
     const std::string file = m_dir.file("page" + std::to_string(++m_pages) + ".html");
     write_text(file, copy);
-    const std::string profile = m_dir.file("profile" + std::to_string(m_pages));
-    const std::string url = "file://" + file;
-    const std::string user_data = "--user-data-dir=" + profile;
-    const char* argv[] = {m_chromium.c_str(),
-                          "--headless",
-                          "--no-sandbox",
-                          "--disable-gpu",
-                          "--disable-background-networking",
-                          "--disable-component-update",
-                          "--disable-sync",
-                          "--no-first-run",
-                          user_data.c_str(),
-                          "--dump-dom",
-                          url.c_str(),
-                          nullptr};
-    gchar* out = nullptr;
-    gint status = 0;
-    GError* error = nullptr;
-    const bool ran = g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_STDERR_TO_DEV_NULL, nullptr,
-                                  nullptr, &out, nullptr, &status, &error);
-    EXPECT_TRUE(ran) << (error != nullptr ? error->message : "");
-    g_clear_error(&error);
-    std::string dom = out != nullptr ? out : "";
-    g_free(out);
-    EXPECT_FALSE(dom.empty()) << "chromium printed no DOM";
-    return dom;
+    return Tolvane::Testing::dump_dom(m_chromium, file);
   }
 
   TempDir m_dir;

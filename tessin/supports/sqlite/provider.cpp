@@ -8,6 +8,7 @@
 
 #include "tessin/contracts/values.hpp"
 #include "tessin/core/i18n.hpp"
+#include "tessin/core/object_arena.hpp"
 #include "tessin/core/property.hpp"
 #include "tessin/core/source_log.hpp"
 #include "tessin/supports/sqlite/user_authentication.hpp"
@@ -205,6 +206,9 @@ Core::Result<TableModelPtr> SQLiteProvider::fill(sqlite3_stmt* statement) {
     return model;
   }
   auto& rows = model->get_rows();
+  // The cells go into blocks shared by many of them (see ObjectArena).
+  Core::ObjectArena cells;
+  Core::ObjectArena::Scope in_cells(cells);
   while (true) {
     auto row = Contracts::RowModel::create();
     auto& values = row->get_values();

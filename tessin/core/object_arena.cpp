@@ -1,5 +1,6 @@
 #include "tessin/core/object_arena.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -8,13 +9,14 @@ namespace Tolvane::Core {
 
 namespace {
 
-// Large enough that a million-cell grid needs a few thousand blocks, small
-// enough that a cell kept after its grid is gone holds on to little memory.
-constexpr std::size_t kBlockSize = 64 * 1024;
+// Blocks start small, so a result of a few cells costs little more than its
+// cells, and double up to a size at which a million-cell grid needs a few
+// thousand blocks while a cell kept after its grid is gone holds on to little.
+constexpr std::size_t kLargestBlock = 64 * 1024;
 
 // Objects are listed by their offset in the block, in units of the alignment.
 using Entry = std::uint16_t;
-static_assert(kBlockSize / ObjectArena::kAlignment <= 65536, "every offset fits an entry");
+static_assert(kLargestBlock / ObjectArena::kAlignment <= 65536, "every offset fits an entry");
 
 constexpr std::size_t round_up(std::size_t size) {
   return (size + ObjectArena::kAlignment - 1) & ~(ObjectArena::kAlignment - 1);
@@ -41,11 +43,11 @@ Registry& registry() {
 struct ObjectArena::Block {
   std::byte* cursor = nullptr;
   Entry* entries = nullptr;
+  Entry* end = nullptr;
   // Lets an object of the block hand out references that share the block's count.
   std::weak_ptr<Block> self;
 
   std::byte* base() noexcept { return reinterpret_cast<std::byte*>(this); }
-  Entry* end() noexcept { return reinterpret_cast<Entry*>(base() + kBlockSize); }
   std::size_t room() const noexcept {
     return static_cast<std::size_t>(reinterpret_cast<const std::byte*>(entries) - cursor);
   }
@@ -57,7 +59,7 @@ struct ObjectArena::Block {
       std::lock_guard lock(r.mutex);
       r.blocks.erase(reinterpret_cast<std::uintptr_t>(block));
     }
-    for (Entry* entry = block->entries; entry < block->end(); ++entry) {
+    for (Entry* entry = block->entries; entry < block->end; ++entry) {
       reinterpret_cast<Object*>(block->base() + (std::size_t{*entry} * kAlignment))->~Object();
     }
     block->~Block();
@@ -65,21 +67,28 @@ struct ObjectArena::Block {
   }
 };
 
+ObjectArena::ObjectArena(std::size_t first_room) noexcept
+    : m_next_block(std::min(round_up(sizeof(Block)) + round_up(first_room), kLargestBlock)) {}
+
 void* ObjectArena::reserve(std::size_t size) {
-  if (m_block && m_block->room() >= round_up(size) + sizeof(Entry)) {
+  const std::size_t needed = round_up(size) + sizeof(Entry);
+  if (m_block && m_block->room() >= needed) {
     return m_block->cursor;
   }
-  void* memory = std::malloc(kBlockSize);
+  const std::size_t block_size = std::max(m_next_block, round_up(sizeof(Block)) + needed);
+  m_next_block = std::min(m_next_block * 2, kLargestBlock);
+  void* memory = std::malloc(block_size);
   if (memory == nullptr) {
     throw std::bad_alloc();
   }
   auto* block = ::new (memory) Block();
   block->cursor = block->base() + round_up(sizeof(Block));
-  block->entries = block->end();
+  block->end = reinterpret_cast<Entry*>(block->base() + block_size);
+  block->entries = block->end;
   {
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
-    r.blocks.emplace(reinterpret_cast<std::uintptr_t>(block), reinterpret_cast<std::uintptr_t>(block->end()));
+    r.blocks.emplace(reinterpret_cast<std::uintptr_t>(block), reinterpret_cast<std::uintptr_t>(block->end));
   }
   // Should making the count fail, the release runs at once.
   m_block = std::shared_ptr<Block>(block, &Block::release);

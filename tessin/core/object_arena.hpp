@@ -30,7 +30,10 @@ namespace Tolvane::Core {
 // between threads like any others.
 class TESSIN_API ObjectArena {
  public:
-  ObjectArena() noexcept = default;
+  // `first_room`: bytes of objects the first block holds (a producer that
+  // knows it makes few objects keeps a small result small); later blocks double
+  // up to 64 KiB.
+  explicit ObjectArena(std::size_t first_room = 448) noexcept;
   ~ObjectArena() = default;
   ObjectArena(const ObjectArena&) = delete;
   ObjectArena& operator=(const ObjectArena&) = delete;
@@ -89,6 +92,7 @@ class TESSIN_API ObjectArena {
   void keep(std::size_t size, Object& object) noexcept;
 
   std::shared_ptr<Block> m_block;  // the block being filled
+  std::size_t m_next_block;        // the size of the next block
 };
 
 }  // namespace Tolvane::Core

@@ -206,8 +206,9 @@ Core::Result<TableModelPtr> SQLiteProvider::fill(sqlite3_stmt* statement) {
     return model;
   }
   auto& rows = model->get_rows();
-  // The cells go into blocks shared by many of them (see ObjectArena).
-  Core::ObjectArena cells;
+  // The cells go into blocks shared by many of them (see ObjectArena), the
+  // first one sized for a row of short texts.
+  Core::ObjectArena cells(static_cast<std::size_t>(count) * 72);
   Core::ObjectArena::Scope in_cells(cells);
   while (true) {
     auto row = Contracts::RowModel::create();

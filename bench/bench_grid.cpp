@@ -12,61 +12,29 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/temp_database.hpp"
 #include "tessin/core/glib_ptr.hpp"
-#include "tessin/supports/sqlite/provider.hpp"
 
 namespace {
-
-using namespace Tolvane::Providers;
 
 constexpr int kRows = 1'000'000;
 constexpr const char* kQuery = "SELECT * FROM grid";
 
 // The table: a million rows of five columns of mixed storage classes (an
-// integer key, a real, a short text, a 40-byte text, and an integer that is
+// integer key, a real, a short text, a 41-byte text, and an integer that is
 // null every third row).
-class Table {
- public:
-  static Table& get() {
-    static Table table;
-    return table;
-  }
-  const std::string& file() const { return m_file; }
-
- private:
-  Table() {
-    gchar* folder = g_dir_make_tmp("tolvane-grid-XXXXXX", nullptr);
-    m_folder = folder;
-    g_free(folder);
-    m_file = m_folder + "/grid.db";
-    auto provider = Supports::SQLiteProvider::create();
-    auto server = Contracts::Server::create();
-    server->set_filename(m_file);
-    if (!provider->open(server, "")) {
-      std::fprintf(stderr, "cannot open %s\n", m_file.c_str());
-      std::abort();
-    }
-    auto made = provider->execute_affect(
-        "CREATE TABLE grid AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-            std::to_string(kRows) +
-            ") SELECT i AS id, i * 0.25 AS ratio, 'row ' || i AS label, "
-            "printf('a longer text of row number %013d', i) AS note, "
-            "CASE WHEN i % 3 = 0 THEN NULL ELSE i * 7 END AS sometimes FROM n",
-        false);
-    if (!made) {
-      std::fprintf(stderr, "cannot fill %s: %s\n", m_file.c_str(), made.error().message.c_str());
-      std::abort();
-    }
-  }
-  ~Table() { std::filesystem::remove_all(m_folder); }
-
-  std::string m_folder;
-  std::string m_file;
-};
+const std::string& table_file() {
+  static const Tolvane::Bench::TempDatabase table(
+      "grid.db", "CREATE TABLE grid AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                     std::to_string(kRows) +
+                     ") SELECT i AS id, i * 0.25 AS ratio, 'row ' || i AS label, "
+                     "printf('a longer text of row number %013d', i) AS note, "
+                     "CASE WHEN i % 3 = 0 THEN NULL ELSE i * 7 END AS sometimes FROM n");
+  return table.file();
+}
 
 struct Run {
   double cpu_ms = 0;
@@ -83,7 +51,7 @@ double child_cpu_ms() {
 }
 
 bool run_driver(const char* mode, Run& run) {
-  const std::string file = Table::get().file();
+  const std::string& file = table_file();
   const char* argv[] = {TOLVANE_GRID_DRIVER, mode, file.c_str(), kQuery, nullptr};
   gchar* out = nullptr;
   gint status = 0;
@@ -164,7 +132,7 @@ BENCHMARK(BM_GridFillAndFree)->Iterations(10)->UseManualTime()->Unit(benchmark::
 }  // namespace
 
 int main(int argc, char** argv) {
-  Table::get();
+  table_file();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     return 1;

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "orvel/foundation/services.hpp"
+#include "orvel/supports/log/log_flusher.hpp"
 #include "tessin/core/error.hpp"
 
 namespace Tolvane::Orvel::Foundation {
@@ -108,13 +109,14 @@ void log(Operation operation, const char* uuid, const char* format, va_list args
 }  // namespace
 
 void LoggingService::initialize(const std::string& uuid_default, LogLevel threshold, const std::string& log_file_dir,
-                                std::int64_t max_size) {
+                                std::int64_t max_size, std::int64_t max_slices) {
   Facade& f = facade();
   std::lock_guard lock(f.mutex);
   if (!f.manager) {
     f.manager = Services::get<ILogManager>();
   }
   TOLVANE_RETURN_IF_FAIL(f.manager != nullptr, "null != s_Log_manager");
+  f.manager->set_max_slices(max_slices);
   f.manager->initialize(uuid_default.c_str(), threshold, log_file_dir.c_str(), max_size);
   f.active.store(true, std::memory_order_release);
 }
@@ -129,6 +131,8 @@ void LoggingService::shutdown() {
   f.main.reset();
   f.main_uuid.clear();
 }
+
+void LoggingService::flush() { Supports::Log::LogFlusher::flush_all(); }
 
 std::shared_ptr<ILogManager> LoggingService::get_manager() {
   Facade& f = facade();

@@ -21,16 +21,25 @@ namespace Tolvane::Orvel::Foundation {
 // that no handler in the process would accept is dropped before the lock, so
 // filtered lines cost a few atomic reads on any thread. Before `initialize` and
 // after `shutdown` lines go nowhere.
+//
+// The file handlers buffer their lines; a line is on disk within a moment, at
+// once when it is RISKY (`error`, `critical`, `warning`), after `flush`, and
+// after `shutdown` or the end of the process.
 class ORVEL_API LoggingService {
  public:
   LoggingService() = delete;
 
   // Resolves the ILogManager service (once) and initialises it; re-initialises
-  // the held manager on later calls. Without the service: a critical
+  // the held manager on later calls. `max_slices` bounds the number of slice
+  // files kept in the folder (0 keeps all). Without the service: a critical
   // "null != s_Log_manager".
   static void initialize(const std::string& uuid_default, Contracts::Log::LogLevel threshold,
-                         const std::string& log_file_dir, std::int64_t max_size);
+                         const std::string& log_file_dir, std::int64_t max_size,
+                         std::int64_t max_slices = Contracts::Log::kDefaultMaxSlices);
+  // Closes every logger, which writes every waiting line.
   static void shutdown();
+  // Writes every waiting line of the process's log files now, on this thread.
+  static void flush();
   static std::shared_ptr<Contracts::Log::ILogManager> get_manager();
 
   // `uuid` may be null (the main log only). printf-style, checked by the compiler.

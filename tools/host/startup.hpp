@@ -5,6 +5,7 @@
 #include <string>
 
 #include "orvel/contracts/log/log_level.hpp"
+#include "orvel/contracts/log/logger.hpp"
 
 namespace Tolvane::Host {
 
@@ -18,16 +19,25 @@ struct Options {
   std::string log_folder;
   // Slice size in bytes; 0 never starts a new slice.
   std::int64_t slice_size = 1048576;
+  // How many of the newest slices the log folder keeps; older ones are removed
+  // at start-up and whenever a new slice starts. 0 keeps all.
+  std::int64_t max_slices = Orvel::Contracts::Log::kDefaultMaxSlices;
 };
 
 // Registers in the process-wide container every service the libraries resolve.
 // Each service that lands adds its registration here, so every host stays
 // complete by calling this one function.
 void register_services();
+// Registers the libraries' resource bundle ("extensions.json", the file-type
+// signature table); once per process.
+void register_resources();
 
 // The start-up and shut-down of a host, for as long as this object lives:
 // creates the process-wide container, registers the services, initialises the
-// logging service and, when it goes, shuts logging down.
+// logging service and, when it goes, shuts logging down (which writes every
+// waiting line). Starting is light: the log folder is listed once (for the
+// slices to keep), but no log file is opened and no thread started before the
+// first line is written.
 class Startup {
  public:
   explicit Startup(Options options = {});

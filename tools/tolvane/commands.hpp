@@ -15,6 +15,10 @@ Runner add_script_command(CLI::App& app);
 Runner add_profile_command(CLI::App& app);
 Runner add_demo_command(CLI::App& app);
 Runner add_format_command(CLI::App& app);
+Runner add_export_command(CLI::App& app);
+Runner add_import_command(CLI::App& app);
+Runner add_settings_command(CLI::App& app);
+Runner add_keygen_command(CLI::App& app);
 
 // Adds --key, --user, --password and --create to a command that opens a database.
 void add_open_options(CLI::App& command, OpenRequest& request);

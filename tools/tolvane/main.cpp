@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   std::vector<Runner> runners{add_query_command(app), add_script_command(app), add_profile_command(app),
-                              add_demo_command(app), add_format_command(app)};
+                              add_demo_command(app), add_format_command(app), add_settings_command(app),
+                              add_keygen_command(app), add_export_command(app), add_import_command(app)};
   for (CLI::App* command : app.get_subcommands({})) {
     command->footer(command->get_footer() + "\n\n" + kExitCodeHelp);
   }

@@ -1,10 +1,14 @@
 #include "tools/tolvane/session.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "orvel/foundation/logging_service.hpp"
+#include "orvel/helpers/service_helper.hpp"
 #include "tools/host/startup.hpp"
 #include "tools/tolvane/glib_log_bridge.hpp"
+#include "tools/tolvane/profile_secrets.hpp"
+#include "tools/tolvane/profile_tree.hpp"
 
 namespace Tolvane::Cli {
 
@@ -62,22 +66,52 @@ Session::Session(Paths paths, bool verbose) : m_paths(std::move(paths)), m_host(
 
 Session::~Session() = default;
 
+namespace {
+
+// Profile files of earlier versions hold their secrets in clear: encrypt them
+// once, under the file's lock, so the next reader finds them sealed.
+void seal_older_secrets(ServerSetting& setting) {
+  const auto servers = setting.unite_servers();
+  if (std::none_of(servers.begin(), servers.end(), [](const ServerPtr& s) { return has_clear_secrets(*s); })) {
+    return;
+  }
+  Core::Status sealed = setting.update([](ServerSetting& fresh) -> Core::Status {
+    for (const ServerPtr& server : fresh.unite_servers()) {
+      if (auto done = seal_clear_secrets(*server); !done) {
+        return std::unexpected(std::move(done.error()));
+      }
+    }
+    return {};
+  });
+  if (!sealed) {
+    Orvel::Foundation::LoggingService::warning(nullptr, "cannot encrypt the secrets of the profile file %s: %s",
+                                               setting.get_filename().c_str(), sealed.error().message.c_str());
+  }
+}
+
+}  // namespace
+
 Outcome<std::shared_ptr<ServerSetting>> Session::profiles() {
   if (m_profiles) {
     return m_profiles;
   }
-  auto setting = ServerSetting::create();
+  // The profile tree the host registered, so library code that asks the
+  // service shortcuts sees the same profiles.
+  auto setting = Orvel::Helpers::ServiceHelper::servers();
+  if (!setting) {
+    return std::unexpected(Failure{kProfileFailure, "no profile service is registered"});
+  }
   if (g_file_test(m_paths.profiles_file.c_str(), G_FILE_TEST_EXISTS)) {
     if (Core::Status loaded = setting->load(m_paths.profiles_file); !loaded) {
       return std::unexpected(
           Failure{kProfileFailure, "cannot read profile file " + m_paths.profiles_file + ": " + loaded.error().message});
     }
+    seal_older_secrets(*setting);
   } else {
     // A first save goes to the usual place; its folder is made then.
-    gchar* folder = g_path_get_dirname(m_paths.profiles_file.c_str());
-    g_mkdir_with_parents(folder, 0700);
-    g_free(folder);
-    setting->load(m_paths.profiles_file);
+    Core::GCharPtr folder(g_path_get_dirname(m_paths.profiles_file.c_str()));
+    g_mkdir_with_parents(folder.get(), 0700);
+    (void)setting->load(m_paths.profiles_file);
   }
   m_profiles = setting;
   return m_profiles;
@@ -88,22 +122,38 @@ Outcome<ServerPtr> Session::find_profile(const std::string& name) {
   if (!setting) {
     return std::unexpected(setting.error());
   }
-  for (const ServerPtr& server : (*setting)->unite_servers()) {
-    if (server->get_title() == name || server->get_uuid() == name) {
-      return server;
-    }
+  if (auto found = find_in_tree(**setting, name)) {
+    return *found;
   }
   return std::unexpected(Failure{kProfileFailure, "no saved profile titled \"" + name + "\" or with that uuid"});
 }
 
 Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
   ServerPtr server;
-  const bool looks_like_path = request.database.find('/') != std::string::npos ||
-                               g_file_test(request.database.c_str(), G_FILE_TEST_EXISTS);
-  if (!looks_like_path) {
-    if (auto saved = find_profile(request.database)) {
+  const bool exists = g_file_test(request.database.c_str(), G_FILE_TEST_EXISTS);
+  const bool looks_like_path = exists || request.database.find('/') != std::string::npos;
+  const std::string key = secret_or_env(request.key, "TOLVANE_KEY");
+  if (auto bad = check_key(key)) {
+    return std::unexpected(*bad);
+  }
+  const std::string password = secret_or_env(request.password, "TOLVANE_PASSWORD");
+  // A name that is no file may be a saved profile: by title, uuid, or the
+  // grouped name `profile list` shows ("work/shop").
+  if (!exists) {
+    auto setting = profiles();
+    if (!setting && !looks_like_path) {
+      return std::unexpected(setting.error());  // the profile file itself cannot be read
+    }
+    if (auto saved = setting ? find_in_tree(**setting, request.database) : std::nullopt) {
       // Options given on the command line apply to this run only.
       server = (*saved)->clone(false);
+      if (auto failed = unseal_profile(*server, !key.empty(), !password.empty())) {
+        return std::unexpected(Failure{
+            kProfileFailure, std::string("cannot decrypt the saved ") + describe(failed->secret) + " of profile \"" +
+                                 server->get_title() + "\" (" + failed->error.message +
+                                 "): it was saved by another user or on another machine; give it on the command "
+                                 "line or add the profile again"});
+      }
     }
   }
   if (!server) {
@@ -111,17 +161,12 @@ Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
     server->set_title(request.database);
     server->set_filename(request.database);
   }
-  const std::string key = secret_or_env(request.key, "TOLVANE_KEY");
-  if (auto bad = check_key(key)) {
-    return std::unexpected(*bad);
-  }
   if (!key.empty()) {
     server->set_options("PASSWORD=" + key);
   }
   if (!request.user.empty()) {
     server->set_username(request.user);
   }
-  const std::string password = secret_or_env(request.password, "TOLVANE_PASSWORD");
   if (!password.empty()) {
     server->set_password(password);
   }

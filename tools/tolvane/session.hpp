@@ -56,12 +56,15 @@ class Session {
 
   const Paths& paths() const { return m_paths; }
 
-  // The saved profiles, loaded on first use; a missing file is an empty list.
+  // The saved profiles (the registered profile tree), loaded on first use; a
+  // missing file is an empty list. Secrets an older file holds in clear are
+  // sealed in the file then. Secrets stay encrypted in this tree.
   Outcome<std::shared_ptr<Providers::Contracts::ServerSetting>> profiles();
-  // Finds a saved profile by title or uuid.
+  // Finds a saved profile by title, uuid or listed name ("org/group/title").
   Outcome<Providers::Contracts::ServerPtr> find_profile(const std::string& name);
 
-  // The profile to open for a request: a saved profile, or one made for a file path.
+  // The profile to open for a request: a clone of a saved profile with its
+  // secrets decrypted, or one made for a file path.
   Outcome<Providers::Contracts::ServerPtr> profile_for(const OpenRequest& request);
   // Opens the request's database asynchronously and runs the main loop until it is open.
   Outcome<std::shared_ptr<Orvel::Supports::Database::SQLiteConnection>> open(const OpenRequest& request);

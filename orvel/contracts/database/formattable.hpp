@@ -9,9 +9,10 @@
 
 namespace Tolvane::Orvel::Contracts::Database {
 
-// Pretty-printing of SQL text for the editor. Works on text alone: it never
-// parses SQL and never touches a database. A missing argument is a programming
-// error and gives no result.
+// Pretty-printing of SQL text for the editor. Works on text alone (it never
+// touches a database) and never changes what the SQL means: the result holds
+// the text's tokens, literals, names and comments byte for byte. A missing
+// argument is a programming error and gives no result.
 class ORVEL_API IFormattable {
   TOLVANE_INTERFACE(IFormattable)
 

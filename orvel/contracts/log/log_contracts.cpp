@@ -38,7 +38,7 @@ const Core::TypeInfo& ILogHandler::static_type() {
   return info;
 }
 
-ILogHandler::ILogHandler() noexcept : m_accepted(census_index(LogLevel::PLAIN)) {
+ILogHandler::ILogHandler() noexcept : m_accepted(census_index(LogLevel::DEBUG)) {
   census()[static_cast<std::size_t>(m_accepted.load())].fetch_add(1, std::memory_order_relaxed);
 }
 
@@ -87,5 +87,6 @@ const Core::TypeInfo& ILogManager::static_type() {
   return info;
 }
 ILogManager::~ILogManager() = default;
+void ILogManager::set_max_slices(std::int64_t) {}
 
 }  // namespace Tolvane::Orvel::Contracts::Log

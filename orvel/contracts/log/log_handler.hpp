@@ -39,11 +39,13 @@ class ORVEL_API ILogHandler {
   static bool some_handler_accepts(LogLevel level) noexcept;
 
  protected:
-  // A new handler counts as accepting up to PLAIN, the threshold handlers start with.
+  // A new handler counts as accepting every level until it reports otherwise:
+  // a handler written against the seven operations alone, which never reports,
+  // receives every line and filters by its own threshold.
   ILogHandler() noexcept;
-  // Implementations report the most verbose level they accept whenever it changes
-  // (normally their threshold), so the facade's shortcut never drops a line that
-  // some handler would write.
+  // Implementations that want the facade's shortcut report the most verbose
+  // level they accept whenever it changes (normally their threshold), so the
+  // shortcut never drops a line that some handler would write.
   void set_accepted_level(LogLevel level) noexcept;
 
  private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ class ORVEL_API ILogger {
   virtual std::string get_server() const = 0;
 };
 
+// How many slices of the main log are kept unless the host says otherwise.
+inline constexpr std::int64_t kDefaultMaxSlices = 20;
+
 // The loggers of a process: the main log and one log per connection uuid.
 class ORVEL_API ILogManager {
   TOLVANE_INTERFACE(ILogManager)
@@ -51,6 +55,11 @@ class ORVEL_API ILogManager {
   virtual void close(const char* uuid) = 0;
   virtual void shutdown() = 0;
   virtual std::shared_ptr<ILogger> get_main() const = 0;
+
+  // How many slices of the main log the next `initialize` keeps in the log
+  // folder (0 keeps all). Comes after the operations above and does nothing
+  // by default, so a manager written against them alone still serves.
+  virtual void set_max_slices(std::int64_t count);
 };
 
 }  // namespace Tolvane::Orvel::Contracts::Log

@@ -1,5 +1,6 @@
 #include "orvel/supports/log/log_handler.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "orvel/supports/log/formatters.hpp"
@@ -18,7 +19,7 @@ const Core::TypeInfo& LogHandler::static_type() {
   return info;
 }
 
-LogHandler::LogHandler() : m_formatter(SimpleFormatter::create()) {}
+LogHandler::LogHandler() : m_formatter(SimpleFormatter::create()) { set_accepted_level(LogLevel::PLAIN); }
 
 LogHandler::~LogHandler() = default;
 
@@ -48,31 +49,44 @@ void LogHandler::set_threshold(LogLevel threshold) {
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-std::string LogHandler::expand(const char* format, va_list args) {
-  char stack[512];
-  va_list probe;
-  va_copy(probe, args);
-  int length = std::vsnprintf(stack, sizeof stack, format, probe);
-  va_end(probe);
-  if (length < 0) {
-    return {};
+void LogHandler::append_expanded(std::string& out, const char* format, va_list args) {
+  // Most lines fit the room the string already has (at least 256 bytes), so
+  // one pass prints them; nothing is cleared beforehand.
+  const std::size_t start = out.size();
+  const std::size_t room = std::max<std::size_t>(256, out.capacity() - start);
+  int length = -1;
+  out.resize_and_overwrite(start + room, [&](char* data, std::size_t) {
+    va_list probe;
+    va_copy(probe, args);
+    // data[start + room] is writable: the terminating NUL may go there.
+    length = std::vsnprintf(data + start, room + 1, format, probe);
+    va_end(probe);
+    return length < 0 ? start : start + std::min(static_cast<std::size_t>(length), room);
+  });
+  if (length > 0 && static_cast<std::size_t>(length) > room) {
+    const auto needed = static_cast<std::size_t>(length);
+    out.resize_and_overwrite(start + needed, [&](char* data, std::size_t) {
+      std::vsnprintf(data + start, needed + 1, format, args);
+      return start + needed;
+    });
   }
-  if (static_cast<std::size_t>(length) < sizeof stack) {
-    return std::string(stack, static_cast<std::size_t>(length));
-  }
-  std::string text(static_cast<std::size_t>(length), '\0');
-  std::vsnprintf(text.data(), text.size() + 1, format, args);
-  return text;
 }
 #pragma GCC diagnostic pop
 
-std::string LogHandler::render_locked(LogLevel level, std::string_view server, std::string_view name,
-                                      const char* format, va_list args) const {
+std::string LogHandler::expand(const char* format, va_list args) {
+  std::string text;
+  append_expanded(text, format, args);
+  return text;
+}
+
+void LogHandler::render_locked(std::string& out, LogLevel level, std::string_view server, std::string_view name,
+                               const char* format, va_list args) const {
   if (!m_formatter) {
-    return expand(format, args);
+    append_expanded(out, format, args);
+    return;
   }
   std::string line = m_formatter->format(level, server, name, format);
-  return expand(line.c_str(), args);
+  append_expanded(out, line.c_str(), args);
 }
 
 }  // namespace Tolvane::Orvel::Supports::Log

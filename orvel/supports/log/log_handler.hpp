@@ -35,14 +35,18 @@ class ORVEL_API LogHandler : public Core::Object, public Contracts::Log::ILogHan
   // printf into a string. Only for formats that are either the caller's own
   // (checked where the caller wrote them) or a formatter's line around it.
   static std::string expand(const char* format, va_list args);
+  // The same, appended to `out` without a string of its own.
+  static void append_expanded(std::string& out, const char* format, va_list args);
 
  protected:
+  // Reports PLAIN as its accepted level, so the facade may drop what no
+  // handler of this library would write without taking a lock.
   LogHandler();
 
-  // The line for the caller's format and arguments, through the formatter.
-  // The caller holds `m_mutex`.
-  std::string render_locked(LogLevel level, std::string_view server, std::string_view name, const char* format,
-                            va_list args) const;
+  // Appends the line for the caller's format and arguments, through the
+  // formatter, to `out`. The caller holds `m_mutex`.
+  void render_locked(std::string& out, LogLevel level, std::string_view server, std::string_view name,
+                     const char* format, va_list args) const;
   // The most verbose level this handler may write; the threshold unless a
   // handler ignores it.
   virtual LogLevel accepted_level() const { return get_threshold(); }

@@ -43,7 +43,7 @@ void LogManager::initialize(const char* uuid_default, LogLevel threshold, const 
     failure = std::string(log_file_dir) + ": " + g_strerror(code);
   } else {
     SliceFileLogHandlerPtr slices = SliceFileLogHandler::create();
-    Core::Status opened = slices->initialize(uuid_default, log_file_dir, max_size);
+    Core::Status opened = slices->initialize(uuid_default, log_file_dir, max_size, m_max_slices);
     if (opened) {
       slices->set_threshold(threshold);
       main->append_handler(slices);
@@ -95,6 +95,16 @@ void LogManager::shutdown() {
 std::shared_ptr<ILogger> LogManager::get_main() const {
   std::lock_guard lock(m_mutex);
   return m_main;
+}
+
+void LogManager::set_max_slices(std::int64_t count) {
+  std::lock_guard lock(m_mutex);
+  m_max_slices = count;
+}
+
+std::int64_t LogManager::get_max_slices() const {
+  std::lock_guard lock(m_mutex);
+  return m_max_slices;
 }
 
 std::string LogManager::get_uuid_default() const {

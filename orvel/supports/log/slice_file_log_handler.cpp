@@ -1,7 +1,9 @@
 #include "orvel/supports/log/slice_file_log_handler.hpp"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <optional>
+#include <string_view>
 
 #include <fcntl.h>
 #include <glib/gstdio.h>
@@ -10,11 +12,17 @@
 
 #include "orvel/supports/log/formatters.hpp"
 #include "tessin/core/glib_ptr.hpp"
-#include "tessin/core/regex.hpp"
+#include "tessin/core/source_log.hpp"
 
 namespace Tolvane::Orvel::Supports::Log {
 
 namespace {
+
+// The texts log readers know these failures by; the numbers are not positions
+// in our sources.
+constexpr const char* kPublishFailed = "handler_file_slice:76: Error in FileHandler.publish: %s\n";
+constexpr const char* kCloseFailed = "handler_file_slice:85: Error in FileHandler.close: %s\n";
+constexpr const char* kQueryFailed = "handler_file_slice:134: query file info failed: %s";
 
 Core::Error io_error(int code, const std::string& what) {
   return Core::Error{Core::Error::gio_domain(), g_io_error_from_errno(code), what + ": " + g_strerror(code)};
@@ -25,19 +33,34 @@ bool is_regular_file(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Writes all of `text`, going on after interruptions and short writes.
-int write_all(int fd, std::string_view text) {
-  while (!text.empty()) {
-    ssize_t written = ::write(fd, text.data(), text.size());
-    if (written < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      return errno;
-    }
-    text.remove_prefix(static_cast<std::size_t>(written));
+struct SliceName {
+  std::int64_t index;
+  // Spelled as the handler spells it ("-%03d"), so the handler may remove it.
+  bool own;
+};
+
+// The slice index in `entry` when it is "<name>-<digits>.log", `name` taken
+// literally.
+std::optional<SliceName> parse_slice_name(std::string_view entry, std::string_view name) {
+  constexpr std::string_view kSuffix = ".log";
+  if (!entry.starts_with(name)) {
+    return std::nullopt;
   }
-  return 0;
+  entry.remove_prefix(name.size());
+  if (entry.size() < 2 + kSuffix.size() || entry.front() != '-' || !entry.ends_with(kSuffix)) {
+    return std::nullopt;
+  }
+  std::string_view digits = entry.substr(1, entry.size() - 1 - kSuffix.size());
+  std::int64_t index = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9' || index > (G_MAXINT64 - 9) / 10) {
+      return std::nullopt;
+    }
+    index = index * 10 + (c - '0');
+  }
+  char spelled[24];
+  g_snprintf(spelled, sizeof spelled, "%03" G_GINT64_FORMAT, static_cast<gint64>(index));
+  return SliceName{index, digits == spelled};
 }
 
 }  // namespace
@@ -48,11 +71,7 @@ const Core::TypeInfo& SliceFileLogHandler::static_type() {
   return info;
 }
 
-SliceFileLogHandler::~SliceFileLogHandler() {
-  if (m_fd >= 0) {
-    ::close(m_fd);
-  }
-}
+SliceFileLogHandler::~SliceFileLogHandler() = default;
 
 std::string SliceFileLogHandler::slice_path(std::int64_t index) const {
   // Built by concatenation: a '%' in the name stays a '%'.
@@ -61,17 +80,13 @@ std::string SliceFileLogHandler::slice_path(std::int64_t index) const {
   return m_folder + G_DIR_SEPARATOR_S + m_name + number;
 }
 
-Core::Status SliceFileLogHandler::initialize(const char* name, const char* folder, std::int64_t max_size) {
+Core::Status SliceFileLogHandler::initialize(const char* name, const char* folder, std::int64_t max_size,
+                                             std::int64_t max_slices) {
   TOLVANE_RETURN_VAL_IF_FAIL(name != nullptr, "name != NULL",
                              Core::fail(Core::Error::gio_domain(), G_IO_ERROR_INVALID_ARGUMENT, "no name"));
   TOLVANE_RETURN_VAL_IF_FAIL(folder != nullptr, "folder != NULL",
                              Core::fail(Core::Error::gio_domain(), G_IO_ERROR_INVALID_ARGUMENT, "no folder"));
   set_formatter(DefaultFormatter::create());
-
-  // Only whole names count: "<name>-<digits>.log", the name taken literally.
-  Core::GCharPtr escaped(g_regex_escape_string(name, -1));
-  std::string pattern = std::string("^") + escaped.get() + "-(?<index>[0-9]+)\\.log$";
-  Core::Regex slice_name(pattern.c_str());
 
   GError* error = nullptr;
   GDir* dir = g_dir_open(folder, 0, &error);
@@ -79,35 +94,49 @@ Core::Status SliceFileLogHandler::initialize(const char* name, const char* folde
     return Core::fail(Core::Error::take_gerror(error));
   }
   std::int64_t highest = 0;
+  std::vector<std::int64_t> own;
   while (const gchar* entry = g_dir_read_name(dir)) {
-    Core::GMatchInfoPtr match = slice_name.match(entry);
-    if (std::optional<std::string> digits = Core::Regex::named_group(match.get(), "index")) {
-      std::int64_t index = g_ascii_strtoll(digits->c_str(), nullptr, 10);
-      if (index > highest) {
-        highest = index;
+    if (std::optional<SliceName> slice = parse_slice_name(entry, name)) {
+      highest = std::max(highest, slice->index);
+      if (slice->own) {
+        own.push_back(slice->index);
       }
     }
   }
   g_dir_close(dir);
+  std::sort(own.begin(), own.end());
+  // Nothing is opened yet; a folder that cannot take a slice should still
+  // fail here, once, rather than at every line.
+  if (::access(folder, W_OK | X_OK) != 0) {
+    return Core::fail(io_error(errno, folder));
+  }
 
-  std::string warning;
-  Core::Status status;
+  Trouble trouble;
+  int closed = 0;
+  std::string closed_path;
   {
     std::lock_guard lock(m_mutex);
+    closed_path = m_file.path();
+    closed = m_file.close();
     m_folder = folder;
     m_name = name;
     m_max_size = max_size;
+    m_max_slices = std::max<std::int64_t>(max_slices, 0);
     m_index = highest;
-    status = rotate_locked(0, warning);
+    m_size = 0;
+    m_slices = std::move(own);
+    bool exists = false;
+    choose_slice_locked(0, trouble, exists);
+    prune_locked(trouble);
   }
-  if (!warning.empty()) {
-    g_warning("handler_file_slice:134: query file info failed: %s", warning.c_str());
+  if (closed != 0) {
+    trouble.failure = io_error(closed, closed_path).message;
   }
-  return status;
+  report(trouble);
+  return {};
 }
 
-Core::Status SliceFileLogHandler::rotate_locked(std::int64_t incoming, std::string& warning) {
-  Core::Status closed = close_locked();
+void SliceFileLogHandler::choose_slice_locked(std::int64_t incoming, Trouble& trouble, bool& exists) {
   std::int64_t index = m_index;
   while (is_regular_file(slice_path(index))) {
     ++index;
@@ -116,13 +145,13 @@ Core::Status SliceFileLogHandler::rotate_locked(std::int64_t incoming, std::stri
     --index;
   }
   std::string path = slice_path(index);
-  bool exists = is_regular_file(path);
+  exists = is_regular_file(path);
   if (exists && m_max_size > 0) {
     GStatBuf info{};
     if (g_stat(path.c_str(), &info) != 0) {
-      warning = path;
+      trouble.size_query = path;
     } else {
-      std::int64_t size = static_cast<std::int64_t>(info.st_size);
+      auto size = static_cast<std::int64_t>(info.st_size);
       // A slice with content never grows past the maximum; a single line larger
       // than the maximum still gets a slice of its own.
       if (size > 0 && size + incoming > m_max_size) {
@@ -132,35 +161,65 @@ Core::Status SliceFileLogHandler::rotate_locked(std::int64_t incoming, std::stri
       }
     }
   }
-  int fd = exists ? ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC)
-                  : ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) {
-    return Core::fail(io_error(errno, path));
-  }
-  std::int64_t size = 0;
-  if (exists) {
-    struct stat info {};
-    if (::fstat(fd, &info) == 0) {
-      size = static_cast<std::int64_t>(info.st_size);
-    }
-  }
-  m_fd = fd;
   m_index = index;
-  m_size = size;
   m_path = std::move(path);
-  return closed;
 }
 
-Core::Status SliceFileLogHandler::close_locked() {
-  if (m_fd < 0) {
-    return {};
+Core::Status SliceFileLogHandler::rotate_locked(std::int64_t incoming, Trouble& trouble) {
+  std::string closed_path = m_file.path();
+  int closed = m_file.close();
+  bool exists = false;
+  choose_slice_locked(incoming, trouble, exists);
+  int fd = -1;
+  if (!exists) {
+    fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    // Another process may have started the same slice a moment ago.
+    exists = fd < 0 && errno == EEXIST;
   }
-  int fd = m_fd;
-  m_fd = -1;
-  if (::close(fd) != 0) {
+  if (exists) {
+    fd = ::open(m_path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  }
+  if (fd < 0) {
     return Core::fail(io_error(errno, m_path));
   }
+  std::int64_t size = 0;
+  struct stat info {};
+  if (exists && ::fstat(fd, &info) == 0) {
+    size = static_cast<std::int64_t>(info.st_size);
+  }
+  m_file.attach(fd, m_path);
+  m_size = size;
+  if (!exists) {
+    m_slices.insert(std::upper_bound(m_slices.begin(), m_slices.end(), m_index), m_index);
+    prune_locked(trouble);
+  }
+  if (closed != 0) {
+    return Core::fail(io_error(closed, closed_path));
+  }
   return {};
+}
+
+void SliceFileLogHandler::prune_locked(Trouble& trouble) {
+  while (m_max_slices > 0 && static_cast<std::int64_t>(m_slices.size()) > m_max_slices &&
+         m_slices.front() != m_index) {
+    std::string path = slice_path(m_slices.front());
+    m_slices.erase(m_slices.begin());
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+      trouble.removal = io_error(errno, path).message;
+    }
+  }
+}
+
+void SliceFileLogHandler::report(const Trouble& trouble) {
+  if (!trouble.size_query.empty()) {
+    g_warning(kQueryFailed, trouble.size_query.c_str());
+  }
+  if (!trouble.removal.empty()) {
+    TOLVANE_WARNING("cannot remove an old log slice: %s", trouble.removal.c_str());
+  }
+  if (!trouble.failure.empty()) {
+    g_critical(kPublishFailed, trouble.failure.c_str());
+  }
 }
 
 void SliceFileLogHandler::publish(LogLevel level, std::string_view server, std::string_view name,
@@ -168,51 +227,62 @@ void SliceFileLogHandler::publish(LogLevel level, std::string_view server, std::
   if (!accepts(level) || format == nullptr) {
     return;
   }
-  std::string failure;
-  std::string warning;
+  Trouble trouble;
   {
     std::lock_guard lock(m_mutex);
-    if (m_fd < 0 && m_folder.empty()) {
+    if (m_folder.empty()) {
       return;  // Not initialised, or closed: nowhere to write.
     }
-    std::string line = render_locked(level, server, name, format, args);
-    auto length = static_cast<std::int64_t>(line.size());
+    m_line.clear();
+    render_locked(m_line, level, server, name, format, args);
+    auto length = static_cast<std::int64_t>(m_line.size());
     bool full = m_max_size > 0 && m_size > 0 && m_size + length > m_max_size;
-    if (full || m_fd < 0) {
-      // Also retries a slice that could not be opened the last time.
-      Core::Status rotated = rotate_locked(length, warning);
-      if (!rotated) {
-        failure = rotated.error().message;
+    if (full || !m_file.is_open()) {
+      // Also opens the first slice, and retries one that could not be opened
+      // the last time.
+      if (Core::Status rotated = rotate_locked(length, trouble); !rotated) {
+        trouble.failure = rotated.error().message;
       }
     }
-    if (m_fd >= 0) {
-      if (int code = write_all(m_fd, line); code != 0) {
-        failure += failure.empty() ? "" : "; ";
-        failure += io_error(code, m_path).message;
-      } else {
-        m_size += length;
+    if (m_file.is_open()) {
+      m_file.pending() += m_line;
+      m_size += length;
+      if (int code = m_file.settle(level, *this, *this); code != 0) {
+        trouble.failure += trouble.failure.empty() ? "" : "; ";
+        trouble.failure += io_error(code, m_file.path()).message;
       }
     }
+    if (m_line.capacity() > LogFile::kMaxPending) {
+      m_line = std::string();  // one huge line does not pin its memory
+    }
   }
-  if (!warning.empty()) {
-    g_warning("handler_file_slice:134: query file info failed: %s", warning.c_str());
+  report(trouble);
+}
+
+void SliceFileLogHandler::flush_pending() {
+  Trouble trouble;
+  {
+    std::lock_guard lock(m_mutex);
+    if (int code = m_file.flush(); code != 0) {
+      trouble.failure = io_error(code, m_file.path()).message;
+    }
   }
-  if (!failure.empty()) {
-    g_critical("handler_file_slice:76: Error in FileHandler.publish: %s\n", failure.c_str());
-  }
+  report(trouble);
 }
 
 std::string SliceFileLogHandler::recent(int) { return {}; }
 
 void SliceFileLogHandler::close() {
-  Core::Status closed;
+  int code = 0;
+  std::string path;
   {
     std::lock_guard lock(m_mutex);
-    closed = close_locked();
+    path = m_file.path();
+    code = m_file.close();
     m_folder.clear();
   }
-  if (!closed) {
-    g_critical("handler_file_slice:85: Error in FileHandler.close: %s\n", closed.error().message.c_str());
+  if (code != 0) {
+    g_critical(kCloseFailed, io_error(code, path).message.c_str());
   }
 }
 
@@ -224,6 +294,11 @@ std::string SliceFileLogHandler::get_file_name() const {
 std::int64_t SliceFileLogHandler::get_max_size() const {
   std::lock_guard lock(m_mutex);
   return m_max_size;
+}
+
+std::int64_t SliceFileLogHandler::get_max_slices() const {
+  std::lock_guard lock(m_mutex);
+  return m_max_slices;
 }
 
 }  // namespace Tolvane::Orvel::Supports::Log

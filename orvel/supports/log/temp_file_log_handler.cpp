@@ -10,17 +10,24 @@
 
 namespace Tolvane::Orvel::Supports::Log {
 
+namespace {
+
+// The texts log readers know these failures by; the numbers are not positions
+// in our sources.
+constexpr const char* kOpenFailed = "handler_file_temp:27: Failed to open file: %s";
+constexpr const char* kPublishFailed = "handler_file_temp:43: Error in FileHandler.publish: %s\n";
+constexpr const char* kRecentFailed = "handler_file_temp:73: Failed to get recent log: %s";
+constexpr const char* kCloseFailed = "handler_file_temp:84: Error in FileHandler.close: %s\n";
+
+}  // namespace
+
 const Core::TypeInfo& TempFileLogHandler::static_type() {
   static const Core::TypeInfo info("TolvaneOrvelSupportsLogTempFileLogHandler", &LogHandler::static_type(), {},
                                    Core::factory_of<TempFileLogHandler>(), {});
   return info;
 }
 
-TempFileLogHandler::~TempFileLogHandler() {
-  if (m_fd >= 0) {
-    ::close(m_fd);
-  }
-}
+TempFileLogHandler::~TempFileLogHandler() = default;
 
 void TempFileLogHandler::initialize(const char* name) {
   TOLVANE_RETURN_IF_FAIL(name != nullptr, "name != NULL");
@@ -31,16 +38,19 @@ void TempFileLogHandler::initialize(const char* name) {
   // g_file_open_tmp opens for reading and writing with mode 0600.
   int fd = g_file_open_tmp(file_template.c_str(), &path, &error);
   if (fd < 0) {
-    g_warning("handler_file_temp:27: Failed to open file: %s", error != nullptr ? error->message : "");
+    g_warning(kOpenFailed, error != nullptr ? error->message : "");
     g_clear_error(&error);
     return;
   }
-  std::lock_guard lock(m_mutex);
-  if (m_fd >= 0) {
-    ::close(m_fd);
+  int closed = 0;
+  {
+    std::lock_guard lock(m_mutex);
+    closed = m_file.close();
+    m_file.attach(fd, Core::take_std(path));
   }
-  m_fd = fd;
-  m_path = Core::take_std(path);
+  if (closed != 0) {
+    g_warning(kCloseFailed, g_strerror(closed));
+  }
 }
 
 void TempFileLogHandler::publish(LogLevel level, std::string_view server, std::string_view name,
@@ -51,45 +61,48 @@ void TempFileLogHandler::publish(LogLevel level, std::string_view server, std::s
   int code = 0;
   {
     std::lock_guard lock(m_mutex);
-    if (m_fd < 0) {
+    if (!m_file.is_open()) {
       return;
     }
-    std::string line = render_locked(level, server, name, format, args);
-    std::string_view rest = line;
-    while (!rest.empty()) {
-      ssize_t written = ::write(m_fd, rest.data(), rest.size());
-      if (written < 0) {
-        if (errno == EINTR) {
-          continue;
-        }
-        code = errno;
-        break;
-      }
-      rest.remove_prefix(static_cast<std::size_t>(written));
-    }
+    render_locked(m_file.pending(), level, server, name, format, args);
+    code = m_file.settle(level, *this, *this);
   }
   if (code != 0) {
-    g_warning("handler_file_temp:43: Error in FileHandler.publish: %s\n", g_strerror(code));
+    g_warning(kPublishFailed, g_strerror(code));
+  }
+}
+
+void TempFileLogHandler::flush_pending() {
+  int code = 0;
+  {
+    std::lock_guard lock(m_mutex);
+    code = m_file.flush();
+  }
+  if (code != 0) {
+    g_warning(kPublishFailed, g_strerror(code));
   }
 }
 
 std::string TempFileLogHandler::recent(int) {
   std::string text;
+  int written = 0;
   int code = 0;
   {
     std::lock_guard lock(m_mutex);
-    if (m_fd < 0) {
+    if (!m_file.is_open()) {
       return text;
     }
+    written = m_file.write_pending();
     // Reads from the start up to the write position without moving it.
-    off_t end = ::lseek(m_fd, 0, SEEK_CUR);
+    const int fd = m_file.descriptor();
+    off_t end = ::lseek(fd, 0, SEEK_CUR);
     if (end < 0) {
       code = errno;
     } else {
       text.resize(static_cast<std::size_t>(end));
       std::size_t done = 0;
       while (done < text.size()) {
-        ssize_t got = ::pread(m_fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+        ssize_t got = ::pread(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
         if (got < 0 && errno == EINTR) {
           continue;
         }
@@ -102,8 +115,11 @@ std::string TempFileLogHandler::recent(int) {
       text.resize(done);
     }
   }
+  if (written != 0) {
+    g_warning(kPublishFailed, g_strerror(written));
+  }
   if (code != 0) {
-    g_warning("handler_file_temp:73: Failed to get recent log: %s", g_strerror(code));
+    g_warning(kRecentFailed, g_strerror(code));
   }
   return text;
 }
@@ -112,19 +128,16 @@ void TempFileLogHandler::close() {
   int code = 0;
   {
     std::lock_guard lock(m_mutex);
-    if (m_fd >= 0 && ::close(m_fd) != 0) {
-      code = errno;
-    }
-    m_fd = -1;
+    code = m_file.close();
   }
   if (code != 0) {
-    g_warning("handler_file_temp:84: Error in FileHandler.close: %s\n", g_strerror(code));
+    g_warning(kCloseFailed, g_strerror(code));
   }
 }
 
 std::string TempFileLogHandler::get_file_name() const {
   std::lock_guard lock(m_mutex);
-  return m_path;
+  return m_file.path();
 }
 
 }  // namespace Tolvane::Orvel::Supports::Log

@@ -12,7 +12,10 @@ namespace {
 // of an identifier, which is how UTF-8 names stay whole.
 bool is_digit(char c) noexcept { return c >= '0' && c <= '9'; }
 bool is_hex(char c) noexcept { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool is_space(char c) noexcept { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == '\v'; }
+// A vertical tab continues a run of white space but cannot start one: the
+// engine's character classes call it illegal, its isspace() does not.
+bool starts_space(char c) noexcept { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
+bool is_space(char c) noexcept { return starts_space(c) || c == '\v'; }
 bool is_id_start(char c) noexcept {
   const auto u = static_cast<unsigned char>(c);
   return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || u == '_' || u >= 0x80;
@@ -38,7 +41,7 @@ bool SqlLexer::next(SqlToken& token) noexcept {
   std::size_t i = 1;
   const char c = z[0];
 
-  if (is_space(c)) {
+  if (starts_space(c)) {
     kind = SqlTokenKind::Space;
     while (is_space(at(i))) {
       ++i;

@@ -138,7 +138,13 @@ bool is_complete_statement(std::string_view text) {
     if (is_unterminated(token, text)) {
       return false;
     }
-    state = kTransitions[state][classify(token, text)];
+    Class token_class = classify(token, text);
+    // sqlite3_complete counts a vertical tab as a character of its own, even
+    // inside a run of white space that the tokenizer would skip.
+    if (token.kind == SqlTokenKind::Space && token.text(text).find('\v') != std::string_view::npos) {
+      token_class = kOther;
+    }
+    state = kTransitions[state][token_class];
   }
   return state == kStart;
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "orvel/foundation/logging_service.hpp"
 #include "orvel/supports/database/sqlite/sqlite_connection.hpp"
 #include "tessin/contracts/server.hpp"
 #include "tests/support/glib_log_capture.hpp"
@@ -43,7 +44,11 @@ class ConnectionTest : public ::testing::Test {
   }
 
   // The main log as written so far.
-  std::string main_log() const { return Tolvane::Testing::read_text(m_dir.file("log/main-000.log")); }
+  std::string main_log() const {
+    // Log lines wait in memory for a moment; write them before reading.
+    Foundation::LoggingService::flush();
+    return Tolvane::Testing::read_text(m_dir.file("log/main-000.log"));
+  }
 
   static Host::Options options_for(const Tolvane::Testing::TempDir& dir) {
     Host::Options options;

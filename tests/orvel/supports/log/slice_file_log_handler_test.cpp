@@ -43,6 +43,7 @@ TEST(SliceFileLogHandler, AppendsToTheLastExistingSliceWhileItIsNotOverTheMaximu
   ASSERT_TRUE(handler->initialize(kName, dir.path().c_str(), 100));
   EXPECT_EQ(handler->get_file_name(), slice(dir, 4));
   publish(*handler, LogLevel::PLAIN, "SYS", "SYS", "new %d", 1);
+  handler->flush_pending();
   EXPECT_TRUE(read_text(slice(dir, 4)).starts_with("old\n"));
   EXPECT_TRUE(read_text(slice(dir, 4)).ends_with("[SYS][SYS][PLAIN] new 1\n"));
 }
@@ -82,6 +83,7 @@ TEST(SliceFileLogHandler, RotatesBySizeSoNoSliceGrowsPastTheMaximum) {
   for (int i = 0; i < 10; ++i) {
     publish(*handler, LogLevel::PLAIN, "SYS", "SYS", "line %02d ............", i);
   }
+  handler->flush_pending();
   EXPECT_EQ(slice_names(dir).size(), 5u);
   std::string all;
   for (int i = 0; i < 5; ++i) {
@@ -109,6 +111,7 @@ TEST(SliceFileLogHandler, MaximumZeroNeverRotates) {
   for (int i = 0; i < 200; ++i) {
     publish(*handler, LogLevel::PLAIN, "SYS", "SYS", "line %d", i);
   }
+  handler->flush_pending();
   EXPECT_EQ(slice_names(dir), std::vector<std::string>{std::string(kName) + "-000.log"});
   EXPECT_TRUE(read_text(slice(dir, 0)).ends_with("[PLAIN] line 199\n"));
 }
@@ -124,11 +127,73 @@ TEST(SliceFileLogHandler, DropsLinesAboveTheThreshold) {
   publish(*handler, LogLevel::DEBUG, "SYS", "SYS", "detail");
   handler->set_threshold(LogLevel::RISKY);
   publish(*handler, LogLevel::PLAIN, "SYS", "SYS", "plain");
+  handler->flush_pending();
   std::string content = read_text(slice(dir, 0));
   EXPECT_EQ(content.find("hidden"), std::string::npos);
   EXPECT_EQ(content.find("plain"), std::string::npos);
   EXPECT_NE(content.find("[RISKY] shown"), std::string::npos);
   EXPECT_NE(content.find("[DEBUG] detail"), std::string::npos);
+}
+
+TEST(SliceFileLogHandler, OpensNoFileBeforeTheFirstLine) {
+  TempDir dir;
+  auto handler = SliceFileLogHandler::create();
+  ASSERT_TRUE(handler->initialize(kName, dir.path().c_str(), 100));
+  EXPECT_EQ(handler->get_file_name(), slice(dir, 0));
+  EXPECT_TRUE(slice_names(dir).empty());
+  publish(*handler, LogLevel::DEBUG, "SYS", "SYS", "filtered");
+  EXPECT_TRUE(slice_names(dir).empty());
+  publish(*handler, LogLevel::PLAIN, "SYS", "SYS", "first");
+  EXPECT_EQ(slice_names(dir), std::vector<std::string>{std::string(kName) + "-000.log"});
+}
+
+TEST(SliceFileLogHandler, KeepsOnlyTheNewestSlicesAndRemovesNothingElse) {
+  TempDir dir;
+  for (int i = 0; i < 25; ++i) {
+    write_text(slice(dir, i), "old\n");
+  }
+  // Names the handler does not write itself stay, whatever they resemble.
+  const std::vector<std::string> others = {std::string(kName) + "-7.log", std::string(kName) + "-0001.log",
+                                           std::string(kName) + "-003.log.bak", std::string("x") + kName + "-001.log",
+                                           "other-000.log", std::string(kName) + "-002.txt"};
+  for (const std::string& name : others) {
+    write_text(dir.file(name), "");
+  }
+  auto expected = [&](int from, int to) {
+    std::vector<std::string> names = others;
+    for (int i = from; i <= to; ++i) {
+      names.push_back(std::filesystem::path(slice(dir, i)).filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+
+  auto handler = SliceFileLogHandler::create();
+  ASSERT_TRUE(handler->initialize(kName, dir.path().c_str(), 100, 20));
+  EXPECT_EQ(handler->get_max_slices(), 20);
+  EXPECT_EQ(slice_names(dir), expected(5, 24));
+
+  // Each new slice takes the place of the oldest.
+  handler->set_formatter(SimpleFormatter::create());
+  for (int i = 0; i < 6; ++i) {
+    publish(*handler, LogLevel::PLAIN, "SYS", "SYS", "line %02d ............", i);
+  }
+  handler->flush_pending();
+  EXPECT_EQ(handler->get_file_name(), slice(dir, 26));
+  EXPECT_EQ(slice_names(dir), expected(7, 26));
+  EXPECT_TRUE(read_text(slice(dir, 24)).starts_with("old\n"));
+}
+
+TEST(SliceFileLogHandler, ZeroKeepsEverySlice) {
+  TempDir dir;
+  for (int i = 0; i < 30; ++i) {
+    write_text(slice(dir, i), std::string(200, 'x'));
+  }
+  auto handler = SliceFileLogHandler::create();
+  ASSERT_TRUE(handler->initialize(kName, dir.path().c_str(), 100, 0));
+  publish(*handler, LogLevel::RISKY, "SYS", "SYS", "new slice");
+  EXPECT_EQ(handler->get_file_name(), slice(dir, 30));
+  EXPECT_EQ(slice_names(dir).size(), 31u);
 }
 
 TEST(SliceFileLogHandler, FailuresStayWithTheHandler) {

@@ -45,6 +45,7 @@ TEST(SqlLexer, TellsLiteralsNamesAndCommentsFromCode) {
   EXPECT_EQ(kinds_and_texts("'open"), (V{"illegal:'open"}));
   EXPECT_EQ(kinds_and_texts("/* open"), (V{"block:/* open"}));
   EXPECT_EQ(kinds_and_texts("sınıf_ü"), (V{"word:sınıf_ü"}));
+  EXPECT_EQ(kinds_and_texts("a \v\vb\v"), (V{"word:a", "space: \v\v", "word:b", "illegal:\v"}));
 }
 
 TEST(SqlLexer, TokensCoverEveryByteOnce) {
@@ -110,7 +111,7 @@ TEST(StatementSplitter, AgreesWithTheEngineOnCompleteness) {
   const std::vector<std::string> pieces = {
       "SELECT", " ", "1", ";", "'a;b'", "\"c;\"", "[d;]", "`e;`", "-- x;\n", "/* ; */", "\n", "CREATE", "TEMP",
       "TRIGGER", "tr", "BEGIN", "END", "EXPLAIN", "case", "end", "x'00'", "(", ")", "'", "/*", "--", "[",
-      "temporary", "trigger"};
+      "temporary", "trigger", "\v", "\t\v"};
   std::mt19937 random(20261208);
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
   std::uniform_int_distribution<int> length(1, 12);

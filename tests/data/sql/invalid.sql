@@ -1,0 +1,27 @@
+-- Statements that do not prepare; formatted, they must fail the same way.
+selec 1;
+select from where;
+select a from t where;
+select a from no_such_table;
+select no_such_column from t;
+select 1 union all;
+select a from t union all select 1, 2;
+select a from t group by;
+select 12abc from t;
+select a from t where b = !;
+select [unterminated from t;
+insert into t values (1,;
+select 'a' 'b' from t;
+select * from t join;
+select a from t order;
+select case when then end;
+create table t (a);
+drop table no_such_table;
+select 1 union all (select 2);
+update t set where a = 1;
+select a from t except select a, b from u;
+select * from t indexed by nothing;
+;
+select 1 as a b from t;
+select t.select from t;
+select a from words order by_x;

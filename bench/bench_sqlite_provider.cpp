@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "bench/temp_database.hpp"
@@ -168,7 +169,7 @@ const std::string& insert_script_file() {
       script += "INSERT INTO s(name, score) VALUES ('name " + std::to_string(i) + "', " + std::to_string(i) + ".5);\n";
     }
     script += "COMMIT;\n";
-    std::string file = Data::get().file("inserts.sql");
+    std::string file = data().sibling("inserts.sql");
     g_file_set_contents(file.c_str(), script.data(), static_cast<gssize>(script.size()), nullptr);
     return file;
   }();
@@ -181,7 +182,7 @@ double g_shell_seconds = 0;
 
 void BM_ScriptThroughProvider(benchmark::State& state) {
   const std::string& file = insert_script_file();
-  const std::string database = Data::get().file("script-provider.db");
+  const std::string database = data().sibling("script-provider.db");
   // Heap in use above what it was before the script (the script text aside),
   // after 10 000 statements and at the most: equal when memory does not grow
   // with the number of statements (the engine's page cache fills early).
@@ -229,7 +230,7 @@ BENCHMARK(BM_ScriptThroughProvider)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 void BM_ScriptThroughShell(benchmark::State& state) {
   const std::string& file = insert_script_file();
-  const std::string database = Data::get().file("script-shell.db");
+  const std::string database = data().sibling("script-shell.db");
   const std::string command = "sqlite3 '" + database + "' < '" + file + "'";
   double total = 0;
   for (auto _ : state) {

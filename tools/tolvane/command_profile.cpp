@@ -76,9 +76,6 @@ int add_profile(Session& session, const ProfileArguments& arguments) {
   server->set_title(arguments.title);
   server->set_filename(Core::take_std(g_canonicalize_filename(arguments.file.c_str(), nullptr)));
   const std::string key = secret_or_env(arguments.key, "TOLVANE_KEY");
-  if (auto bad = check_key(key)) {
-    return report(*bad);
-  }
   if (!key.empty()) {
     server->set_options(Providers::Supports::SQLiteOpenOptions::key_piece(key));
   }

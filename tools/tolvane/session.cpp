@@ -5,14 +5,17 @@
 
 #include "orvel/foundation/logging_service.hpp"
 #include "orvel/helpers/service_helper.hpp"
+#include "tessin/supports/sqlite/provider.hpp"
 #include "tools/host/startup.hpp"
 #include "tools/tolvane/glib_log_bridge.hpp"
+#include "tools/tolvane/interrupts.hpp"
 #include "tools/tolvane/profile_secrets.hpp"
 #include "tools/tolvane/profile_tree.hpp"
 
 namespace Tolvane::Cli {
 
 using Orvel::Supports::Database::SQLiteConnection;
+using Providers::Supports::SQLiteProvider;
 using Providers::Contracts::Server;
 using Providers::Contracts::ServerPtr;
 using Providers::Contracts::ServerSetting;
@@ -39,13 +42,6 @@ std::string secret_or_env(const std::string& given, const char* variable) {
   }
   const char* value = g_getenv(variable);
   return value != nullptr ? value : "";
-}
-
-std::optional<Failure> check_key(const std::string& key) {
-  if (key.find_first_of("=,; ") != std::string::npos) {
-    return Failure{kUsage, "an encryption key cannot contain '=', ',', ';' or blanks"};
-  }
-  return std::nullopt;
 }
 
 Paths Paths::defaults() {
@@ -130,24 +126,25 @@ Outcome<ServerPtr> Session::find_profile(const std::string& name) {
 
 Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
   ServerPtr server;
+  bool saved = false;
   const bool exists = g_file_test(request.database.c_str(), G_FILE_TEST_EXISTS);
-  const bool looks_like_path = exists || request.database.find('/') != std::string::npos;
-  const std::string key = secret_or_env(request.key, "TOLVANE_KEY");
-  if (auto bad = check_key(key)) {
-    return std::unexpected(*bad);
-  }
-  const std::string password = secret_or_env(request.password, "TOLVANE_PASSWORD");
+  const bool uri = request.database.starts_with("file:");
+  const bool looks_like_path = exists || uri || request.database.find('/') != std::string::npos;
   // A name that is no file may be a saved profile: by title, uuid, or the
   // grouped name `profile list` shows ("work/shop").
-  if (!exists) {
+  if (!exists && !uri) {
     auto setting = profiles();
     if (!setting && !looks_like_path) {
       return std::unexpected(setting.error());  // the profile file itself cannot be read
     }
-    if (auto saved = setting ? find_in_tree(**setting, request.database) : std::nullopt) {
+    if (auto found = setting ? find_in_tree(**setting, request.database) : std::nullopt) {
       // Options given on the command line apply to this run only.
-      server = (*saved)->clone(false);
-      if (auto failed = unseal_profile(*server, !key.empty(), !password.empty())) {
+      server = (*found)->clone(false);
+      saved = true;
+      // A key or password given on the command line replaces the saved one,
+      // which then need not be decrypted.
+      const bool key_given = request.key.has_value() || request.no_key;
+      if (auto failed = unseal_profile(*server, key_given, request.password.has_value())) {
         return std::unexpected(Failure{
             kProfileFailure, std::string("cannot decrypt the saved ") + describe(failed->secret) + " of profile \"" +
                                  server->get_title() + "\" (" + failed->error.message +
@@ -161,28 +158,57 @@ Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
     server->set_title(request.database);
     server->set_filename(request.database);
   }
-  if (!key.empty()) {
-    server->set_options("PASSWORD=" + key);
-  }
-  if (!request.user.empty()) {
-    server->set_username(request.user);
-  }
-  if (!password.empty()) {
-    server->set_password(password);
-  }
+  apply_open_request(*server, request, saved);
   return server;
 }
+
+namespace {
+
+// SQLite answers a wrong key, a missing key and a file that is no database
+// alike; the message says so, and names the variable a key came from when the
+// user did not type it.
+std::string open_failure_text(const std::string& file, const Core::Error& error, const OpenRequest& request,
+                              bool keyed) {
+  std::string text = "cannot open " + file + ": " + describe(error);
+  if (error.code == 26) {
+    text += ": wrong or missing key, or not a database";
+    if (keyed && !request.key && !request.no_key && g_getenv(request.key_variable.c_str()) != nullptr) {
+      text += " (the key came from " + request.key_variable + "; --no-key ignores it)";
+    }
+  }
+  return text;
+}
+
+// The file a database argument names: the path itself, or the path part of a
+// "file:" URI (SQLite's own form, relative paths allowed), unescaped.
+std::string file_of(const std::string& database) {
+  if (!database.starts_with("file:")) {
+    return database;
+  }
+  std::string_view rest = std::string_view(database).substr(5);
+  rest = rest.substr(0, rest.find_first_of("?#"));
+  if (rest.starts_with("//")) {
+    // An authority, empty or "localhost", before the absolute path.
+    const std::size_t slash = rest.find('/', 2);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+  }
+  gchar* unescaped = g_uri_unescape_segment(rest.data(), rest.data() + rest.size(), nullptr);
+  return unescaped != nullptr ? Core::take_std(unescaped) : std::string(rest);
+}
+
+}  // namespace
 
 Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& request) {
   auto server = profile_for(request);
   if (!server) {
     return std::unexpected(server.error());
   }
-  const std::string& file = (*server)->get_filename();
+  const std::string& name = (*server)->get_filename();
+  const std::string file = file_of(name);
   if (!request.create && !g_file_test(file.c_str(), G_FILE_TEST_EXISTS)) {
     return std::unexpected(Failure{kCannotOpen, "no database file at " + file + " (use --create to make a new one)"});
   }
-  if (!request.create && g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
+  if (g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
     return std::unexpected(Failure{kCannotOpen, file + " is a folder, not a database file"});
   }
   // The connection's own log carries the profile's title and provider.
@@ -191,18 +217,28 @@ Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& requ
       logger->initialize((*server)->get_title().c_str(), (*server)->get_provider().c_str());
     }
   }
+  const bool keyed = !SQLiteProvider::key_of((*server)->get_options()).empty();
   auto connection = SQLiteConnection::create();
-  Core::Status opened = await<Core::Status>([&](auto done) { connection->open_async(*server, nullptr, done); });
-  if (!opened) {
-    return std::unexpected(Failure{kCannotOpen, "cannot open " + file + ": " + describe(opened.error())});
+  // Ctrl-C during a long wait for a lock ends the wait.
+  Interrupts::Scope interruptible(
+      [](void* target) { static_cast<SQLiteConnection*>(target)->interrupt(); }, connection.get());
+  if (Core::Status opened = connection->open(*server, nullptr); !opened) {
+    return std::unexpected(Failure{kCannotOpen, open_failure_text(name, opened.error(), request, keyed)});
   }
   // SQLite reads the file only when a statement needs it; a wrong key or a file
   // that is not a database shows here rather than in the middle of a command.
-  if (auto checked = connection->execute_as_scalar("SELECT count(*) FROM sqlite_master", false); !checked) {
+  if (auto checked = connection->execute_as_scalar("SELECT 1 FROM sqlite_master LIMIT 1", false); !checked) {
     connection->close();
-    return std::unexpected(Failure{kCannotOpen, "cannot open " + file + ": " + describe(checked.error())});
+    if (Interrupts::requested()) {
+      return std::unexpected(Failure{kInterrupted, "interrupted"});
+    }
+    return std::unexpected(Failure{kCannotOpen, open_failure_text(name, checked.error(), request, keyed)});
   }
   return connection;
+}
+
+SQLiteProvider& Session::provider_of(SQLiteConnection& connection) {
+  return static_cast<SQLiteProvider&>(*connection.get_provider());
 }
 
 void Session::run_until(const std::function<bool()>& done) {

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <glib.h>
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <sstream>
 
 #include "tests/tools/cli_fixture.hpp"
@@ -100,6 +104,51 @@ TEST_F(CopyCommand, AFailingRowStopsTheCopyAndSaysWhy) {
   EXPECT_NE(ran.err.find("2 steps failed"), std::string::npos) << ran.err;  // the row and its table
   // The row before the failing one is kept.
   EXPECT_EQ(sqlite3(target, "SELECT name FROM t;").out, "a\n");
+}
+
+TEST_F(CopyCommand, CtrlCStopsTheCopyAndKeepsTheCommittedRows) {
+  const std::string source = make_database(
+      "big.db", "CREATE TABLE t (i INTEGER, s TEXT); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                "WHERE i < 1000000) INSERT INTO t SELECT i, 'row ' || i FROM n;");
+  const std::string target = file("copy.db");
+  std::vector<std::string> words{TOLVANE_BINARY, "copy", source, target, "--target-create", "--batch", "1000"};
+  std::vector<char*> argv;
+  for (std::string& word : words) {
+    argv.push_back(word.data());
+  }
+  argv.push_back(nullptr);
+  gchar** environment = g_get_environ();
+  for (const char* variable : {"XDG_STATE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+    environment = g_environ_setenv(environment, variable, file(variable).c_str(), TRUE);
+  }
+  GPid pid = 0;
+  gint error_fd = -1;
+  GError* error = nullptr;
+  ASSERT_TRUE(g_spawn_async_with_pipes(nullptr, argv.data(), environment, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr,
+                                       &pid, nullptr, nullptr, &error_fd, &error))
+      << error->message;
+  g_strfreev(environment);
+  // Once rows are arriving in the target.
+  for (int i = 0; i < 600 && sqlite3(target, "SELECT count(*) > 0 FROM t;").out != "1\n"; ++i) {
+    g_usleep(100000);
+  }
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  g_spawn_close_pid(pid);
+  std::string err;
+  char buffer[4096];
+  for (ssize_t got; (got = read(error_fd, buffer, sizeof buffer)) > 0;) {
+    err.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(error_fd);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130) << err;
+  EXPECT_NE(err.find("interrupted"), std::string::npos) << err;
+  // What was committed is whole: the first rows, in order, and no journal left behind.
+  EXPECT_EQ(sqlite3(target, "PRAGMA integrity_check; SELECT count(*) < 1000000 AND count(*) = max(i) FROM t;").out,
+            "ok\n1\n");
+  EXPECT_FALSE(g_file_test((target + "-journal").c_str(), G_FILE_TEST_EXISTS));
 }
 
 }  // namespace

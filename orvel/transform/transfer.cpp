@@ -355,7 +355,7 @@ void Transfer::transfer_structure_trim_table(MetaSchema& schema, std::size_t ind
       }
     }
   }
-  succeeded("tidy table: " + table->get_database() + "." + schema.get_name() + "." + table->get_name() +
+  succeeded("tidy table: " + schema.get_database() + "." + schema.get_name() + "." + table->get_name() +
             "......[done]");
 }
 
@@ -381,7 +381,7 @@ void Transfer::transfer_structure_trim_view(MetaSchema& schema, std::size_t inde
       schema.get_tables().push_back(table);
       // The table takes the view's place: both under one name cannot exist.
       views.erase(views.begin() + static_cast<std::ptrdiff_t>(index));
-      succeeded("tidy view: " + table->get_database() + "." + schema.get_name() + "." + table->get_name() +
+      succeeded("tidy view: " + schema.get_database() + "." + schema.get_name() + "." + table->get_name() +
                 "......[done]");
       return;
     }
@@ -389,7 +389,7 @@ void Transfer::transfer_structure_trim_view(MetaSchema& schema, std::size_t inde
       view->set_name(name);
     }
   }
-  succeeded("tidy view: " + view->get_database() + "." + schema.get_name() + "." + view->get_name() +
+  succeeded("tidy view: " + schema.get_database() + "." + schema.get_name() + "." + view->get_name() +
             "......[done]");
 }
 
@@ -623,8 +623,15 @@ Core::Status Transfer::copy_rows(const MetaTable& table, const std::string& filt
     return Core::fail(std::move(reader.error()));
   }
   const std::string title = database + "." + table.get_schema() + "." + table.get_name();
-  copy.on_page_start([&] { progress()->queue(Progress::stamped("transfer data " + title + "......\n" + query)); });
+  const RowTarget& where = copy.target();
+  const std::string into = where.schema + "." + where.table + "(" + joined(where.columns, ", ") + ")";
+  const int values = (*reader)->get_field_count();
+  copy.on_page_start([&] {
+    progress()->queue(Progress::stamped("transfer data " + title + "......\n" + query));
+    TOLVANE_WARNING("Call transfer_data_model: %s, values(%d)", into.c_str(), values);
+  });
   copy.on_page([&](std::int64_t rows) {
+    TOLVANE_WARNING("Call transfer_data_model......[done]");
     TOLVANE_WARNING("Transfer recordset: %lld ==>\n%s", static_cast<long long>(rows), query.c_str());
   });
   auto copied = copy.copy(**reader);

@@ -61,6 +61,8 @@ class ORVEL_API RowCopy {
   // number of rows inserted, or the first error (of a row, a read, a commit).
   Core::Result<std::int64_t> copy(Providers::Contracts::IDataReader& reader);
 
+  const RowTarget& target() const noexcept { return m_where; }
+
   // Stops a running copy between two rows; it then fails with "interrupted".
   void cancel() noexcept { m_cancelled.store(true, std::memory_order_relaxed); }
 

@@ -127,6 +127,8 @@ TEST_F(TransferTest, ReportsEachStepWithItsTexts) {
   EXPECT_TRUE(has(" create table......[done]\nCREATE TABLE IF NOT EXISTS \"main\".\"audit\""));
   EXPECT_TRUE(has(" truncate table: .main.audit......[done]"));
   EXPECT_TRUE(has(" transfer table data .main.audit......[done]\n"));
+  // A row's line is its INSERT with the values written out.
+  EXPECT_TRUE(has(" INSERT INTO main.audit(msg) VALUES('new; 1');"));
   // Lines start with the local time and milliseconds.
   ASSERT_FALSE(messages.empty());
   EXPECT_TRUE(g_regex_match_simple("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} ", messages[0].c_str(),

@@ -88,6 +88,10 @@ TEST_F(CopyCommand, WrongChoicesAreUsageErrors) {
   Ran batch = tolvane({"copy", source, file("x.db"), "--target-create", "--batch", "0"});
   EXPECT_EQ(batch.exit_code, 2);
   EXPECT_NE(batch.err.find("--batch takes a number of rows from 1 up"), std::string::npos) << batch.err;
+  Ran itself = tolvane({"copy", source, "file:" + source});
+  EXPECT_EQ(itself.exit_code, 2);
+  EXPECT_NE(itself.err.find("the source and the target are the same database"), std::string::npos) << itself.err;
+  EXPECT_EQ(sqlite3(source, "SELECT count(*) FROM c;").out, "3000\n");
   Ran fields = tolvane({"copy", source, file("x.db"), "--target-create", "--fields", "c:note=remark;x=y"});
   EXPECT_EQ(fields.exit_code, 2);
   EXPECT_NE(fields.err.find("--fields: \"c\" has no column \"x\""), std::string::npos) << fields.err;

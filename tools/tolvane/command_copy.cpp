@@ -7,6 +7,8 @@
 #include <map>
 #include <thread>
 
+#include <glib/gstdio.h>
+
 #include "orvel/supports/database/sql_quote.hpp"
 #include "orvel/transform/transfer.hpp"
 #include "orvel/transform/transfer_fields.hpp"
@@ -178,6 +180,26 @@ Outcome<Options> job_options(const CopyArguments& arguments, const std::map<std:
   return options;
 }
 
+// The file behind a connection's main schema ("" for an in-memory one).
+std::string main_file(Orvel::Contracts::Database::IConnection& connection) {
+  auto listed = connection.execute_as_model("SELECT file FROM pragma_database_list WHERE name = 'main';", false);
+  if (!listed || (*listed)->get_rows().empty()) {
+    return {};
+  }
+  return (*listed)->get_rows()[0]->get_values()[0]->to_string();
+}
+
+// Whether both connections reach one file: the copy would empty each table
+// before reading it.
+bool same_file(Orvel::Contracts::Database::IConnection& source, Orvel::Contracts::Database::IConnection& target) {
+  const std::string first = main_file(source);
+  const std::string second = main_file(target);
+  GStatBuf a{};
+  GStatBuf b{};
+  return !first.empty() && !second.empty() && g_stat(first.c_str(), &a) == 0 && g_stat(second.c_str(), &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 // Prints the step lines the job queued, when asked; the per-row lines only
 // then, since a million rows make a million lines.
 void drain(Orvel::Contracts::Thread::Progress& record, bool print) {
@@ -203,6 +225,9 @@ int run_copy(Session& session, const CopyArguments& arguments) {
     (*target)->close();
     return code;
   };
+  if (same_file(**source, **target)) {
+    return finish(report(usage("the source and the target are the same database; copying would empty its tables")));
+  }
   auto objects = source_objects(**source);
   if (!objects) {
     return finish(report(objects.error()));

@@ -262,15 +262,19 @@ void Transfer::handle() {
     if (!fresh) {
       return Core::fail(std::move(fresh.error()));
     }
-    if (auto status = transfer_user_data(**fresh); !status) {
-      return status;
-    }
+    auto copied = transfer_user_data(**fresh);
     // Triggers come last: rows copied into a table with its triggers in
     // place would fire them and add rows the source does not have. Indexes
     // too: one build costs far less than keeping them up to date row by row.
-    std::string triggers;
-    triggers.swap(m_deferred);
-    return run_pieces(triggers, "create table", false);
+    // They belong to the structure, which is made whole even when copying
+    // rows failed; only a cancelled job leaves them out.
+    std::string last;
+    last.swap(m_deferred);
+    if (cancelled()) {
+      return copied;
+    }
+    auto made = run_pieces(last, "create table", false);
+    return copied ? made : copied;
   };
   if (auto status = run(); !status) {
     TOLVANE_WARNING("Process is broken: %s", status.error().message.c_str());

@@ -209,6 +209,7 @@ TEST_F(TransferTest, FailingRowKeepsTheCommittedPagesAndStopsTheJob) {
   make("a.db", "CREATE TABLE t (n INTEGER); INSERT INTO t VALUES (1), (2), (3), (-4), (5); "
                "CREATE TABLE u (n INTEGER); INSERT INTO u VALUES (1);");
   make("b.db", "CREATE TABLE t (n INTEGER CHECK (n > 0)); CREATE TABLE u (n INTEGER);");
+  run(*open("a.db"), "CREATE INDEX u_n ON u (n);");
   Options options = everything({"u"});
   options["table|t|MODE"] = "true";
   options["table|t|BATCH"] = "2";
@@ -220,6 +221,8 @@ TEST_F(TransferTest, FailingRowKeepsTheCommittedPagesAndStopsTheJob) {
   EXPECT_EQ(job->progress()->failed(), 2);  // the row and the table
   // Nothing after the failure: u, which comes after t, is not copied.
   EXPECT_EQ(scalar(*m_target, "SELECT count(*) FROM u"), "0");
+  // The structure is made whole all the same: indexes wait for the rows.
+  EXPECT_EQ(scalar(*m_target, "SELECT name FROM sqlite_master WHERE type = 'index'"), "u_n");
   EXPECT_TRUE(m_log.contains(G_LOG_LEVEL_WARNING, "Process is broken: CHECK constraint failed"));
 
   // Going on after failures copies the next table.

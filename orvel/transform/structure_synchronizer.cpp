@@ -358,6 +358,7 @@ Core::Result<std::vector<SyncStep>> StructureSynchronizer::plan() {
         step.text = drop + "\n" + builder->build_view(view);
         if (!tables.empty()) {
           SyncStep early = step_for(*view, DBObject::View);
+          early.mark = DataVersion::Delete;
           early.text = drop;
           early_views.push_back(std::move(early));
           early_names.push_back(view->get_name());

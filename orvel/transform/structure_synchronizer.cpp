@@ -158,14 +158,6 @@ std::string nested(const SyncStep& step) {
   return text;
 }
 
-// A step's text run on its own: all of it or nothing.
-std::string alone(const SyncStep& step) {
-  if (step.own_transaction) {
-    return step.text;
-  }
-  return std::string("SAVEPOINT ") + kSavepoint + ";\n" + step.text + "\nRELEASE " + kSavepoint + ";";
-}
-
 std::string setting(IConnection& connection, const char* name) {
   auto value = connection.execute_as_scalar(std::string("PRAGMA ") + name + ";", false);
   return value && *value && Providers::Contracts::to_integer(**value) != 0 ? "ON" : "OFF";
@@ -183,13 +175,12 @@ void select_each(Options& options, const std::vector<std::shared_ptr<T>>& items,
 }  // namespace
 
 const Core::TypeInfo& StructureSynchronizer::static_type() {
-  static const Core::TypeInfo info("TolvaneOrvelTransformStructureSynchronizer", &Core::Object::static_type(),
-                                   {&Contracts::Thread::ISynchronize::static_type()}, nullptr, {});
+  static const Core::TypeInfo info("TolvaneOrvelTransformStructureSynchronizer", &SyncJob::static_type(), {},
+                                   nullptr, {});
   return info;
 }
 
-StructureSynchronizer::StructureSynchronizer(Options options)
-    : m_options(std::move(options)), m_progress(std::make_shared<Progress>()) {}
+StructureSynchronizer::StructureSynchronizer(Options options) : SyncJob(std::move(options)) {}
 
 std::shared_ptr<StructureSynchronizer> StructureSynchronizer::create(Options options) {
   return std::make_shared<StructureSynchronizer>(std::move(options));
@@ -198,8 +189,8 @@ std::shared_ptr<StructureSynchronizer> StructureSynchronizer::create(Options opt
 Core::Status StructureSynchronizer::initialize() {
   {
     std::lock_guard lock(m_mutex);
-    TOLVANE_RETURN_VAL_IF_FAIL(m_source != nullptr, "m_source != NULL", {});
-    TOLVANE_RETURN_VAL_IF_FAIL(m_target != nullptr, "m_target != NULL", {});
+    TOLVANE_RETURN_VAL_IF_FAIL(server_source() != nullptr, "m_source != NULL", {});
+    TOLVANE_RETURN_VAL_IF_FAIL(server_target() != nullptr, "m_target != NULL", {});
     auto schema_name = [this](std::string_view side) {
       const std::string name = m_options.side_schema(side);
       // The adapter reads a named schema; the main one when none is named.
@@ -232,7 +223,7 @@ Core::Status StructureSynchronizer::refill() {
 
 StructureSynchronizer::Sides StructureSynchronizer::sides() const {
   std::lock_guard lock(m_mutex);
-  return Sides{m_source, m_target, m_schema_source, m_schema_target};
+  return Sides{server_source(), server_target(), m_schema_source, m_schema_target};
 }
 
 Core::Result<Core::ObjectPtr> StructureSynchronizer::preview() {
@@ -429,7 +420,7 @@ void StructureSynchronizer::handle() {
   auto [source, target, schema_source, schema_target] = sides();
   TOLVANE_RETURN_IF_FAIL(source != nullptr, "m_source != NULL");
   TOLVANE_RETURN_IF_FAIL(target != nullptr, "m_target != NULL");
-  m_start = std::chrono::steady_clock::now();
+  start_clock();
   const bool continuing = m_options.continue_on_failure();
   if (!schema_source) {
     if (auto initialized = initialize(); !initialized) {
@@ -444,16 +435,6 @@ void StructureSynchronizer::handle() {
   }
   run_steps(*target, *steps, !continuing);
   progress()->set_finished(true);
-}
-
-void StructureSynchronizer::report(Progress& progress, const Core::Status& outcome) const {
-  const auto elapsed =
-      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_start);
-  if (outcome) {
-    progress.report_success(elapsed);
-  } else {
-    progress.report_failure(elapsed, Progress::stamped(outcome.error().message));
-  }
 }
 
 bool StructureSynchronizer::run_steps(IConnection& target, const std::vector<SyncStep>& steps, bool whole_job) {
@@ -491,7 +472,9 @@ bool StructureSynchronizer::run_steps(IConnection& target, const std::vector<Syn
   }
   for (const SyncStep& step : steps) {
     Core::Status outcome = step.refusal ? Core::Status(Core::fail(*step.refusal))
-                                        : run(whole_job ? nested(step) : alone(step));
+                                        : run(whole_job              ? nested(step)
+                                              : step.own_transaction ? step.text
+                                                                     : all_or_nothing(step.text));
     report(*progress_record, outcome);
     if (!outcome) {
       if (whole_job) {
@@ -517,36 +500,6 @@ bool StructureSynchronizer::run_steps(IConnection& target, const std::vector<Syn
   }
   restore();
   return true;
-}
-
-Contracts::Database::IConnectionPtr StructureSynchronizer::server_source() const {
-  std::lock_guard lock(m_mutex);
-  return m_source;
-}
-
-void StructureSynchronizer::set_server_source(Contracts::Database::IConnectionPtr connection) {
-  std::lock_guard lock(m_mutex);
-  m_source = std::move(connection);
-}
-
-Contracts::Database::IConnectionPtr StructureSynchronizer::server_target() const {
-  std::lock_guard lock(m_mutex);
-  return m_target;
-}
-
-void StructureSynchronizer::set_server_target(Contracts::Database::IConnectionPtr connection) {
-  std::lock_guard lock(m_mutex);
-  m_target = std::move(connection);
-}
-
-Contracts::Thread::ProgressPtr StructureSynchronizer::progress() const {
-  std::lock_guard lock(m_mutex);
-  return m_progress;
-}
-
-void StructureSynchronizer::set_progress(Contracts::Thread::ProgressPtr progress) {
-  std::lock_guard lock(m_mutex);
-  m_progress = std::move(progress);
 }
 
 MetaSchemaPtr StructureSynchronizer::schema_source() const {

@@ -1,16 +1,12 @@
 #pragma once
 
-#include <chrono>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "orvel/contracts/thread/transform.hpp"
 #include "orvel/model/meta_model.hpp"
 #include "orvel/orvel_api.hpp"
-#include "orvel/transform/job_options.hpp"
-#include "orvel/transform/patcher.hpp"
+#include "orvel/transform/sync_job.hpp"
 
 namespace Tolvane::Orvel::Transform {
 
@@ -43,11 +39,9 @@ struct ORVEL_API SyncStep {
 // old view that uses a column the rebuild removes would fail the rebuild's
 // checks) and made again after them.
 //
-// Threads: the job runs on one worker thread at a time; the host reads the
-// progress record from any thread (it locks itself). The member pointers are
-// guarded by `m_mutex`, taken only to read or set them; the schema trees
-// belong to the job's thread while it works.
-class ORVEL_API StructureSynchronizer final : public Core::Object, public Contracts::Thread::ISynchronize {
+// Threads as SyncJob says; the schema trees belong to the job's thread while
+// it works.
+class ORVEL_API StructureSynchronizer final : public SyncJob {
   TOLVANE_OBJECT(StructureSynchronizer)
 
   explicit StructureSynchronizer(Options options);
@@ -63,12 +57,6 @@ class ORVEL_API StructureSynchronizer final : public Core::Object, public Contra
   // The selected steps, refused ones included.
   Core::Result<std::vector<SyncStep>> plan();
 
-  Contracts::Database::IConnectionPtr server_source() const override;
-  void set_server_source(Contracts::Database::IConnectionPtr connection) override;
-  Contracts::Database::IConnectionPtr server_target() const override;
-  void set_server_target(Contracts::Database::IConnectionPtr connection) override;
-  Contracts::Thread::ProgressPtr progress() const override;
-  void set_progress(Contracts::Thread::ProgressPtr progress) override;
   MetaModel::MetaSchemaPtr schema_source() const;
   MetaModel::MetaSchemaPtr schema_target() const;
 
@@ -87,18 +75,10 @@ class ORVEL_API StructureSynchronizer final : public Core::Object, public Contra
   // The members the job works with, read under the lock; the work itself runs
   // without it, so the host's getters never wait for a step.
   Sides sides() const;
-  void report(Contracts::Thread::Progress& progress, const Core::Status& outcome) const;
   bool run_steps(Contracts::Database::IConnection& target, const std::vector<SyncStep>& steps, bool whole_job);
 
-  const JobOptions m_options;
-  const Patcher m_patcher;
-  mutable std::recursive_mutex m_mutex;
-  Contracts::Database::IConnectionPtr m_source;   // guarded by m_mutex
-  Contracts::Database::IConnectionPtr m_target;   // guarded by m_mutex
-  Contracts::Thread::ProgressPtr m_progress;      // guarded by m_mutex
-  MetaModel::MetaSchemaPtr m_schema_source;       // guarded by m_mutex
-  MetaModel::MetaSchemaPtr m_schema_target;       // guarded by m_mutex
-  std::chrono::steady_clock::time_point m_start;  // written by handle() only
+  MetaModel::MetaSchemaPtr m_schema_source;  // guarded by m_mutex
+  MetaModel::MetaSchemaPtr m_schema_target;  // guarded by m_mutex
 };
 
 using StructureSynchronizerPtr = std::shared_ptr<StructureSynchronizer>;

@@ -63,10 +63,6 @@ int run_sync(Session& session, SyncArguments arguments) {
     pair->close();
     return code;
   };
-  if (!pair->patch) {
-    std::fprintf(stderr, "the structures are the same; nothing to do\n");
-    return finish(kSuccess);
-  }
   std::vector<std::string> only;
   for (const std::string& names : arguments.only) {
     for (std::string& name : CLI::detail::split(names, ',')) {
@@ -82,6 +78,12 @@ int run_sync(Session& session, SyncArguments arguments) {
   auto steps = (*job)->plan();
   if (!steps) {
     return finish(report(Failure{kStatementFailed, "cannot make the script: " + describe(steps.error())}));
+  }
+  // Schemas that list the same objects in another order differ as wholes
+  // but need no step.
+  if (steps->empty()) {
+    std::fprintf(stderr, "nothing to do: the structures are the same%s\n", only.empty() ? "" : " in what was named");
+    return finish(kSuccess);
   }
   if (arguments.dry_run) {
     OutputStream::standard_output().write(sync_script(*steps));

@@ -25,6 +25,7 @@ Runner add_keygen_command(CLI::App& app);
 Runner add_tables_command(CLI::App& app);
 Runner add_schema_command(CLI::App& app);
 Runner add_transform_command(CLI::App& app);
+Runner add_doc_command(CLI::App& app);
 Runner add_diff_command(CLI::App& app);
 Runner add_sync_command(CLI::App& app);
 

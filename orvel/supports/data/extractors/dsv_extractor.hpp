@@ -69,8 +69,6 @@ class ORVEL_API DsvExtractor final : public BaseExtractor, public Contracts::Dat
   void append_row(std::string& out, const std::vector<ExportColumn>& columns, const RowSource::Values& row) override;
 
  private:
-  class Import;
-
   void append_field(std::string& out, std::string_view text, bool quote_always) const;
   Core::Result<TableModelPtr> load(DsvReader& reader, int max_rows);
   // Reads `input` when it is set, else `text`.

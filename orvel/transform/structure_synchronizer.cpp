@@ -31,6 +31,14 @@ std::string trimmed(std::string_view text) {
   return std::string(text.substr(first, text.find_last_not_of(" \t\r\n\f\v") - first + 1));
 }
 
+std::string lower_ascii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    c = g_ascii_tolower(c);
+  }
+  return lower;
+}
+
 std::string upper_ascii(std::string_view text) {
   std::string upper(text);
   for (char& c : upper) {
@@ -289,12 +297,30 @@ Core::Result<std::vector<SyncStep>> StructureSynchronizer::plan() {
     return m_options.selected(Providers::Contracts::to_string(kind), object.get_name());
   };
 
+  // SQLite takes names that differ only in ASCII letter case for one name:
+  // creating "Orders" beside "orders" would do nothing (IF NOT EXISTS) and
+  // dropping "orders" would then take its rows. Such a pair is refused.
+  std::unordered_map<std::string, int> one_sided;
+  for (const auto& table : patch->get_tables()) {
+    if (table && (table->get_version() == DataVersion::Insert || table->get_version() == DataVersion::Delete)) {
+      ++one_sided[lower_ascii(table->get_name())];
+    }
+  }
+
   for (const auto& table : patch->get_tables()) {
     if (!table || !selected(*table, DBObject::Table) || table->get_version() == DataVersion::Identical) {
       continue;
     }
     retarget(*table, database, schema);
     SyncStep step = step_for(*table, DBObject::Table);
+    if (one_sided[lower_ascii(table->get_name())] > 1) {
+      step.refusal = Core::Error{"SQL", -1,
+                                 "the source and the target name table \"" + table->get_name() +
+                                     "\" in different letter case, which SQLite takes for one name; rename it "
+                                     "first"};
+      tables.push_back(std::move(step));
+      continue;
+    }
     switch (table->get_version()) {
       case DataVersion::Insert:
         step.text = builder->build_table(table, true);

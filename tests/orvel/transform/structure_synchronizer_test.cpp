@@ -224,6 +224,15 @@ TEST_F(StructureSync, ATableTheBuilderCannotReproduceIsAFailedStep) {
   EXPECT_EQ(rows(*m_target, "SELECT * FROM t"), std::vector<std::string>{"1|x"});
 }
 
+TEST_F(StructureSync, NamesThatDifferOnlyInCaseAreRefusedNotDropped) {
+  make("CREATE TABLE Orders (id INTEGER PRIMARY KEY, note TEXT);",
+       "CREATE TABLE orders (id INTEGER PRIMARY KEY, note TEXT); INSERT INTO orders VALUES (1, 'kept');");
+  const auto progress = sync({{"OPTION|RESULT|CONTINUE", "true"}});
+  EXPECT_EQ(progress.failed, 2) << messages();
+  EXPECT_NE(messages().find("different letter case"), std::string::npos) << messages();
+  EXPECT_EQ(rows(*m_target, "SELECT note FROM orders"), std::vector<std::string>{"kept"});
+}
+
 TEST_F(StructureSync, PreviewLeavesCleanTrees) {
   make("CREATE TABLE t (a, b);", "CREATE TABLE t (a);");
   auto made = job();

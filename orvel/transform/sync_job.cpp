@@ -8,8 +8,7 @@ const Core::TypeInfo& SyncJob::static_type() {
   return info;
 }
 
-SyncJob::SyncJob(Options options)
-    : m_options(std::move(options)), m_progress(std::make_shared<Contracts::Thread::Progress>()) {}
+SyncJob::SyncJob(Options options) : m_options(std::move(options)) {}
 
 std::string SyncJob::all_or_nothing(const std::string& text) {
   return "SAVEPOINT tolvane_step;\n" + text + "\nRELEASE tolvane_step;";
@@ -23,36 +22,6 @@ void SyncJob::report(Contracts::Thread::Progress& progress, const Core::Status& 
   } else {
     progress.report_failure(elapsed, Contracts::Thread::Progress::stamped(outcome.error().message));
   }
-}
-
-Contracts::Database::IConnectionPtr SyncJob::server_source() const {
-  std::lock_guard lock(m_mutex);
-  return m_source;
-}
-
-void SyncJob::set_server_source(Contracts::Database::IConnectionPtr connection) {
-  std::lock_guard lock(m_mutex);
-  m_source = std::move(connection);
-}
-
-Contracts::Database::IConnectionPtr SyncJob::server_target() const {
-  std::lock_guard lock(m_mutex);
-  return m_target;
-}
-
-void SyncJob::set_server_target(Contracts::Database::IConnectionPtr connection) {
-  std::lock_guard lock(m_mutex);
-  m_target = std::move(connection);
-}
-
-Contracts::Thread::ProgressPtr SyncJob::progress() const {
-  std::lock_guard lock(m_mutex);
-  return m_progress;
-}
-
-void SyncJob::set_progress(Contracts::Thread::ProgressPtr progress) {
-  std::lock_guard lock(m_mutex);
-  m_progress = std::move(progress);
 }
 
 }  // namespace Tolvane::Orvel::Transform

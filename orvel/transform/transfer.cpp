@@ -153,42 +153,11 @@ const Core::TypeInfo& Transfer::static_type() {
   return info;
 }
 
-Transfer::Transfer(Options options)
-    : m_options(std::move(options)), m_progress(std::make_shared<Progress>()) {}
+Transfer::Transfer(Options options) : m_options(std::move(options)) {}
 
 Transfer::~Transfer() = default;
 
 Core::Status Transfer::initialize() { return {}; }
-
-Contracts::Database::IConnectionPtr Transfer::server_source() const {
-  std::lock_guard lock(m_mutex);
-  return m_source;
-}
-
-void Transfer::set_server_source(Contracts::Database::IConnectionPtr connection) {
-  std::lock_guard lock(m_mutex);
-  m_source = std::move(connection);
-}
-
-Contracts::Database::IConnectionPtr Transfer::server_target() const {
-  std::lock_guard lock(m_mutex);
-  return m_target;
-}
-
-void Transfer::set_server_target(Contracts::Database::IConnectionPtr connection) {
-  std::lock_guard lock(m_mutex);
-  m_target = std::move(connection);
-}
-
-Contracts::Thread::ProgressPtr Transfer::progress() const {
-  std::lock_guard lock(m_mutex);
-  return m_progress;
-}
-
-void Transfer::set_progress(Contracts::Thread::ProgressPtr progress) {
-  std::lock_guard lock(m_mutex);
-  m_progress = progress ? std::move(progress) : std::make_shared<Progress>();
-}
 
 void Transfer::cancel() {
   m_cancelled.store(true, std::memory_order_relaxed);
@@ -196,7 +165,7 @@ void Transfer::cancel() {
   if (m_copy != nullptr) {
     m_copy->cancel();
   }
-  for (const auto& connection : {m_source, m_target}) {
+  for (const auto& connection : {server_source(), server_target()}) {
     if (connection) {
       connection->interrupt();
     }

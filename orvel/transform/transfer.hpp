@@ -9,6 +9,7 @@
 #include <string>
 
 #include "orvel/contracts/thread/transform.hpp"
+#include "orvel/transform/job_ends.hpp"
 #include "orvel/model/meta_model.hpp"
 #include "orvel/orvel_api.hpp"
 #include "orvel/transform/job_options.hpp"
@@ -40,7 +41,7 @@ using TransferPtr = std::shared_ptr<Transfer>;
 // Threads: `handle` runs on the caller's worker thread and uses both
 // connections synchronously; the host polls `progress()` from another thread
 // (the record locks itself). `cancel` may be called from any thread.
-class ORVEL_API Transfer final : public Core::Object, public Contracts::Thread::ITransform {
+class ORVEL_API Transfer final : public Core::Object, public JobEnds<Contracts::Thread::ITransform> {
   TOLVANE_OBJECT(Transfer)
 
   explicit Transfer(Options options);
@@ -51,12 +52,6 @@ class ORVEL_API Transfer final : public Core::Object, public Contracts::Thread::
   Core::Status initialize() override;
   void handle() override;
 
-  Contracts::Database::IConnectionPtr server_source() const override;
-  void set_server_source(Contracts::Database::IConnectionPtr connection) override;
-  Contracts::Database::IConnectionPtr server_target() const override;
-  void set_server_target(Contracts::Database::IConnectionPtr connection) override;
-  Contracts::Thread::ProgressPtr progress() const override;
-  void set_progress(Contracts::Thread::ProgressPtr progress) override;
 
   // Stops the running job: the statements running on both connections are
   // interrupted and no further step starts, whatever continuing says. What
@@ -114,11 +109,8 @@ class ORVEL_API Transfer final : public Core::Object, public Contracts::Thread::
   // after the rows.
   std::string m_deferred;
 
-  // Guards the three handles below, `m_copy` and `m_broken`.
+  // Guards `m_copy` and `m_broken`.
   mutable std::mutex m_mutex;
-  Contracts::Database::IConnectionPtr m_source;
-  Contracts::Database::IConnectionPtr m_target;
-  Contracts::Thread::ProgressPtr m_progress;
   // The copy running now, for `cancel`.
   RowCopy* m_copy = nullptr;
   std::optional<Core::Error> m_broken;

@@ -247,8 +247,12 @@ int run_demo(Session& session, const std::string& dir_option, bool force) {
   std::printf("\nTry it yourself:\n  tolvane query %s \"SELECT * FROM order_totals LIMIT 10\"\n"
               "  echo \"SELECT count(*) FROM customers;\" | tolvane script %s\n"
               "  tolvane tables %s --views --counts\n  tolvane schema %s orders order_totals\n"
-              "  tolvane transform %s orders --rename-column note=remark --dry-run\n",
-              path.c_str(), path.c_str(), path.c_str(), path.c_str(), path.c_str());
+              "  tolvane transform %s orders --rename-column note=remark --dry-run\n"
+              "  tolvane export %s customers -o customers.csv\n"
+              "  tolvane doc %s -o demo.html\n"
+              "  tolvane copy %s copy.db && tolvane diff %s copy.db\n",
+              path.c_str(), path.c_str(), path.c_str(), path.c_str(), path.c_str(), path.c_str(), path.c_str(),
+              path.c_str(), path.c_str());
   return kSuccess;
 }
 

@@ -1,7 +1,13 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer for our own targets; CI builds
 # with them. Applied per target so third-party objects keep their optimised build.
+# The fuzz build also gives our code libFuzzer's coverage instrumentation, so
+# the fuzzers are guided by the parsers' branches and not only their own.
 function(tolvane_target_sanitizers target)
-  if(TOLVANE_SANITIZE)
+  if(TOLVANE_BUILD_FUZZERS)
+    target_compile_options(${target} PRIVATE
+      -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  elseif(TOLVANE_SANITIZE)
     target_compile_options(${target} PRIVATE
       -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)

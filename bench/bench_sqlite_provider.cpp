@@ -1,5 +1,6 @@
-// The SQLite provider's fill path against the engine alone, and the growth of
-// script execution with the script's length.
+// The SQLite provider's fill path against the engine alone, the growth of
+// script execution with the script's length, and a script of 100 000 INSERTs
+// through the provider against the sqlite3 shell reading the same file.
 //
 // The raw loop needs the engine's C API. libtessin keeps its SQLite private, so
 // this program links its own copy of the same amalgamation, built with the same
@@ -8,6 +9,10 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <malloc.h>
+
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -178,6 +183,102 @@ BENCHMARK(BM_ExecuteStatements)
     ->Unit(benchmark::kMillisecond)
     ;
 
+// A script of 100 000 single-row INSERTs in one transaction, as a user feeds
+// the shell: the provider's script execution (reading the file included,
+// keeping no result) against `sqlite3 DB < file` spawned in the same run. Each
+// iteration starts from a new database file. Wall time, since the shell's work
+// happens in another process.
+constexpr int kScriptInserts = 100'000;
+
+const std::string& insert_script_file() {
+  static const std::string path = [] {
+    std::string script = "CREATE TABLE s(id INTEGER PRIMARY KEY, name TEXT, score REAL);\nBEGIN;\n";
+    for (int i = 0; i < kScriptInserts; ++i) {
+      script += "INSERT INTO s(name, score) VALUES ('name " + std::to_string(i) + "', " + std::to_string(i) + ".5);\n";
+    }
+    script += "COMMIT;\n";
+    std::string file = Data::get().file("inserts.sql");
+    g_file_set_contents(file.c_str(), script.data(), static_cast<gssize>(script.size()), nullptr);
+    return file;
+  }();
+  return path;
+}
+
+// Seconds per iteration of the two, for the ratio printed at the end.
+double g_provider_seconds = 0;
+double g_shell_seconds = 0;
+
+void BM_ScriptThroughProvider(benchmark::State& state) {
+  const std::string& file = insert_script_file();
+  const std::string database = Data::get().file("script-provider.db");
+  // Heap in use above what it was before the script (the script text aside),
+  // after 10 000 statements and at the most: equal when memory does not grow
+  // with the number of statements (the engine's page cache fills early).
+  std::size_t heap_growth = 0;
+  std::size_t heap_growth_early = 0;
+  double total = 0;
+  for (auto _ : state) {
+    std::filesystem::remove(database);
+    const auto start = std::chrono::steady_clock::now();
+    gchar* contents = nullptr;
+    gsize length = 0;
+    g_file_get_contents(file.c_str(), &contents, &length, nullptr);
+    const std::string script(contents, length);
+    g_free(contents);
+    const std::size_t heap_before = mallinfo2().uordblks;
+    auto provider = opened(database);
+    int failed = 0;
+    int statements = 0;
+    auto ran = provider->execute_script(script, [&](const Supports::ScriptStep&,
+                                                    Tolvane::Core::Result<Supports::SQLiteReaderPtr>& outcome) {
+      failed += outcome ? 0 : 1;
+      if (++statements % 10'000 == 0) {
+        const std::size_t now = mallinfo2().uordblks;
+        const std::size_t growth = now - std::min(heap_before, now);
+        heap_growth = std::max(heap_growth, growth);
+        if (statements == 10'000) {
+          heap_growth_early = growth;
+        }
+      }
+      return true;
+    });
+    provider->close();
+    total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!ran || failed != 0 || statements != kScriptInserts + 3) {
+      state.SkipWithError("the script failed");
+      break;
+    }
+  }
+  g_provider_seconds = total / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+  state.counters["heap_growth_at_10k"] = static_cast<double>(heap_growth_early);
+  state.counters["heap_growth_max"] = static_cast<double>(heap_growth);
+  state.SetItemsProcessed(state.iterations() * kScriptInserts);
+}
+BENCHMARK(BM_ScriptThroughProvider)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void BM_ScriptThroughShell(benchmark::State& state) {
+  const std::string& file = insert_script_file();
+  const std::string database = Data::get().file("script-shell.db");
+  const std::string command = "sqlite3 '" + database + "' < '" + file + "'";
+  double total = 0;
+  for (auto _ : state) {
+    std::filesystem::remove(database);
+    const auto start = std::chrono::steady_clock::now();
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
+    gint status = 0;
+    if (!g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr,
+                      nullptr, nullptr, &status, nullptr) ||
+        !g_spawn_check_wait_status(status, nullptr)) {
+      state.SkipWithError("the sqlite3 shell is not installed or failed");
+      break;
+    }
+    total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  g_shell_seconds = total / static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+  state.SetItemsProcessed(state.iterations() * kScriptInserts);
+}
+BENCHMARK(BM_ScriptThroughShell)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
 // Each statement of a script is logged as a warning; the benchmark counts the
 // cost of making the lines but does not print them.
 void drop_log(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
@@ -192,6 +293,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   benchmark::RunSpecifiedBenchmarks();
+  if (g_provider_seconds > 0 && g_shell_seconds > 0) {
+    std::printf("script of %d INSERTs: provider %.0f ms, sqlite3 shell %.0f ms, speed ratio %.2fx the shell's\n",
+                kScriptInserts, g_provider_seconds * 1000, g_shell_seconds * 1000, g_shell_seconds / g_provider_seconds);
+  }
   benchmark::Shutdown();
   return 0;
 }

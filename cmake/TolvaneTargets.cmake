@@ -1,12 +1,18 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer for our own targets; CI builds
-# with them. Applied per target so third-party objects keep their optimised build.
-# The fuzz build also gives our code libFuzzer's coverage instrumentation, so
-# the fuzzers are guided by the parsers' branches and not only their own.
+# with them. TOLVANE_SANITIZE=thread builds with ThreadSanitizer instead (it
+# cannot be combined with AddressSanitizer); CI runs the tests that use threads
+# under it from a second build tree. Applied per target so third-party objects
+# keep their optimised build. The fuzz build also gives our code libFuzzer's
+# coverage instrumentation, so the fuzzers are guided by the parsers' branches
+# and not only their own.
 function(tolvane_target_sanitizers target)
   if(TOLVANE_BUILD_FUZZERS)
     target_compile_options(${target} PRIVATE
       -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  elseif(TOLVANE_SANITIZE STREQUAL "thread")
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
   elseif(TOLVANE_SANITIZE)
     target_compile_options(${target} PRIVATE
       -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)

@@ -24,5 +24,6 @@ Core::Result<bool> IProvider::transaction() { return false; }
 Core::Status IProvider::commit() { return {}; }
 Core::Status IProvider::rollback() { return {}; }
 bool IProvider::get_is_opened() const { return false; }
+void IProvider::interrupt() noexcept {}
 
 }  // namespace Tolvane::Providers::Contracts

@@ -52,6 +52,10 @@ class TESSIN_API IProvider {
   virtual Core::Status rollback();
   // The "is-opened" property.
   virtual bool get_is_opened() const;
+  // Asks the statement running on the database, if any, to stop; it then
+  // fails as interrupted. Safe from any thread and from a signal handler (an
+  // implementation takes no lock and allocates nothing). Nothing by default.
+  virtual void interrupt() noexcept;
 };
 
 using IProviderPtr = std::shared_ptr<IProvider>;

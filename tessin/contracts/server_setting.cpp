@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tessin/core/file_lock.hpp"
+#include "tessin/core/atomic_file.hpp"
 #include "tessin/core/i18n.hpp"
 #include "tessin/core/json_properties.hpp"
 #include "tessin/core/property.hpp"
@@ -205,9 +207,8 @@ std::string ServerSetting::to_text() const {
   return Json::to_text(Json::node_of(members.get()).get(), true, 2);
 }
 
-Core::Status ServerSetting::load(const std::string& filename) {
-  m_filename = filename;
-  auto root = Json::parse_file(filename);
+Core::Status ServerSetting::read_file() {
+  auto root = Json::parse_file(m_filename);
   if (!root) {
     return Core::fail(std::move(root.error()));
   }
@@ -222,25 +223,41 @@ Core::Status ServerSetting::load(const std::string& filename) {
   return {};
 }
 
-Core::Status ServerSetting::save() {
+Core::Status ServerSetting::write_file() {
   if (m_filename.empty()) {
     // Never let the writer guess a place: an empty name would put its
-    // temporary file into the current folder.
+    // staging file into the current folder.
     return Core::fail(g_quark_to_string(G_FILE_ERROR), G_FILE_ERROR_NOENT,
                       Core::_("No file name to save the database setting file to: load one first."));
   }
-  const std::string text = to_text();
-  GError* error = nullptr;
-  // A temporary file in the same folder renamed over the old one: a crash or a
-  // full disk never leaves a half-written file. Mode 0600: it holds passwords.
-  if (g_file_set_contents_full(m_filename.c_str(), text.data(), static_cast<gssize>(text.size()),
-                               G_FILE_SET_CONTENTS_CONSISTENT, 0600, &error) == FALSE) {
-    if (error != nullptr) {
-      return Core::fail(Core::Error::take_gerror(error));
-    }
-    return Core::fail(Core::Error::gio_domain(), G_IO_ERROR_FAILED, m_filename);
+  // Mode 0600: the file holds passwords.
+  return Core::write_file_atomically(m_filename, to_text(), 0600);
+}
+
+Core::Status ServerSetting::load(const std::string& filename) {
+  m_filename = filename;
+  // Only while nobody saves: a staging file then belongs to a killed save.
+  if (auto lock = Core::FileLock::try_acquire(m_filename)) {
+    Core::remove_stale_temporaries(m_filename);
   }
-  return {};
+  return read_file();
+}
+
+Core::Status ServerSetting::save() {
+  if (m_filename.empty()) {
+    return write_file();
+  }
+  return Core::with_file_lock(m_filename, [this] { return write_file(); });
+}
+
+Core::Status ServerSetting::update(const std::function<Core::Status(ServerSetting&)>& change) {
+  if (m_filename.empty()) {
+    return write_file();
+  }
+  return Core::update_file(
+      m_filename, [this] { return read_file(); },
+      [this, &change]() -> Core::Status { return change ? change(*this) : Core::Status(); },
+      [this] { return write_file(); });
 }
 
 std::vector<ServerPtr>& ServerSetting::place_of(const std::string& group_name, const std::string& org_name) {

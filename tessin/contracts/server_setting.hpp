@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,7 +62,12 @@ class TESSIN_API Organization final : public Core::Object {
 // The whole profile tree: organizations of groups, groups outside any
 // organization, and profiles outside any group, stored in one JSON file. The
 // file holds passwords: it is written readable by its owner only, and replaced
-// atomically, so a failed save leaves the previous file as it was.
+// atomically (`Core::write_file_atomically`), so a failed or killed save leaves the
+// previous file as it was and no copy of it behind. Every write holds the
+// file's `Core::FileLock`; `update` also re-reads the file under it, so
+// processes that change the file at the same time lose nothing.
+//
+// Not thread-safe: one thread uses an object at a time.
 class TESSIN_API ServerSetting final : public Core::Object {
   TOLVANE_OBJECT(ServerSetting)
 
@@ -87,9 +93,14 @@ class TESSIN_API ServerSetting final : public Core::Object {
 
   // Reads the tree from `filename` and takes over its lists. The file name is
   // remembered even when reading fails; the lists then stay as they were.
+  // Temporaries of killed saves are removed when no save is running.
   Core::Status load(const std::string& filename);
-  // Writes the tree to the remembered file.
+  // Writes the tree to the remembered file, under the file's lock.
   Core::Status save();
+  // Read-modify-write under the file's lock: re-reads the remembered file (when
+  // it exists), lets `change` edit the tree, and saves it. When the file cannot
+  // be read or `change` fails, nothing is written and the error is returned.
+  Core::Status update(const std::function<Core::Status(ServerSetting&)>& change);
 
   // Adds `server` to the place that the names pick (see the definition) and
   // emits `changed`.
@@ -108,6 +119,8 @@ class TESSIN_API ServerSetting final : public Core::Object {
 
  private:
   std::vector<ServerPtr>& place_of(const std::string& group_name, const std::string& org_name);
+  Core::Status read_file();
+  Core::Status write_file();
 
   std::vector<OrganizationPtr> m_organizations;
   std::vector<ServerGroupPtr> m_groups;

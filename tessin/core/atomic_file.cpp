@@ -1,5 +1,6 @@
 #include "tessin/core/atomic_file.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,9 +47,20 @@ bool write_all(int fd, const char* data, std::size_t size, int& error_number) {
   return true;
 }
 
+constexpr std::string_view kTemporaryInfix = ".tmp-";
+constexpr std::size_t kTemporarySuffix = 6;
+
+// ".<name>.tmp-": hidden, and recognisably a temporary of <name>.
+std::string temporary_prefix(std::string_view name) {
+  std::string prefix = ".";
+  prefix.append(name);
+  prefix.append(kTemporaryInfix);
+  return prefix;
+}
+
 // A name beside the target that nothing else uses.
 std::string temporary_pattern(const std::string& path) {
-  return folder_of(path) + G_DIR_SEPARATOR_S + "." + name_of(path) + ".tmp-XXXXXX";
+  return folder_of(path) + G_DIR_SEPARATOR_S + temporary_prefix(name_of(path)) + std::string(kTemporarySuffix, 'X');
 }
 
 // Gives an unnamed temporary a name, so it can be renamed over the target
@@ -58,7 +70,7 @@ bool link_unnamed(int fd, const std::string& path, std::string& linked, int& err
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string candidate = temporary_pattern(path);
     GCharPtr random(g_strdup_printf("%06x", g_random_int_range(0, 0xffffff)));
-    candidate.replace(candidate.size() - 6, 6, random.get());
+    candidate.replace(candidate.size() - kTemporarySuffix, kTemporarySuffix, random.get());
     int result = ::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW);
     if (result != 0 && errno == ENOENT) {
       // No /proc: the empty-path form needs a capability, but try it.
@@ -228,6 +240,25 @@ Status write_file_atomically(const std::string& path, std::string_view content, 
     return written;
   }
   return (*file)->commit();
+}
+
+bool is_temporary_of(std::string_view name, std::string_view target_name) {
+  const std::string prefix = temporary_prefix(target_name);
+  return name.size() == prefix.size() + kTemporarySuffix && name.starts_with(prefix);
+}
+
+void remove_stale_temporaries(const std::string& path) {
+  const std::string target = name_of(path);
+  DIR* listing = ::opendir(folder_of(path).c_str());
+  if (listing == nullptr) {
+    return;
+  }
+  while (const dirent* entry = ::readdir(listing)) {
+    if (is_temporary_of(entry->d_name, target)) {
+      ::unlinkat(::dirfd(listing), entry->d_name, 0);
+    }
+  }
+  ::closedir(listing);
 }
 
 }  // namespace Tolvane::Core

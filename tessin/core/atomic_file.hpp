@@ -60,4 +60,13 @@ class TESSIN_API AtomicFile {
 // The whole content at once, with the same guarantees.
 TESSIN_API Status write_file_atomically(const std::string& path, std::string_view content, unsigned mode = 0666);
 
+// Removes the named temporaries (".<name>.tmp-XXXXXX") that writers of `path`
+// killed between naming their temporary and renaming it left beside it. Only
+// safe while no other writer of `path` can be at work: callers hold the file's
+// `FileLock`.
+TESSIN_API void remove_stale_temporaries(const std::string& path);
+// Whether `name` (a name inside a folder, not a path) is what a writer of the
+// file named `target_name` calls its temporary.
+TESSIN_API bool is_temporary_of(std::string_view name, std::string_view target_name);
+
 }  // namespace Tolvane::Core

@@ -1,5 +1,7 @@
 #include "tessin/core/json_properties.hpp"
 
+#include "tessin/core/i18n.hpp"
+
 namespace Tolvane::Core::Json {
 
 namespace {
@@ -244,12 +246,52 @@ std::string to_text(JsonNode* root, bool pretty, unsigned indent) {
   return result;
 }
 
-namespace {
+Status check_depth(std::string_view text) {
+  std::size_t depth = 0;
+  bool in_string = false;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const char c = text[at];
+    if (in_string) {
+      if (c == '\\') {
+        ++at;  // the escaped character cannot end the string
+      } else if (c == '"') {
+        in_string = false;
+      }
+      continue;
+    }
+    switch (c) {
+      case '"':
+        in_string = true;
+        break;
+      case '[':
+      case '{':
+        if (++depth > kMaxDepth) {
+          GCharPtr message(g_strdup_printf(g_dgettext(kGettextDomain, "JSON text is nested deeper than %zu levels (at byte %zu)"), kMaxDepth,
+                                           at));
+          return fail("JSON", -1, message.get());
+        }
+        break;
+      case ']':
+      case '}':
+        // Unbalanced closing brackets are the parser's to report.
+        if (depth > 0) {
+          --depth;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  return {};
+}
 
-Result<NodeRef> parse_with(const std::function<gboolean(JsonParser*, GError**)>& load) {
+Result<NodeRef> parse(std::string_view text) {
+  if (Status deep = check_depth(text); !deep) {
+    return fail(std::move(deep.error()));
+  }
   auto parser = GRef<JsonParser>::adopt(json_parser_new());
   GError* error = nullptr;
-  if (load(parser.get(), &error) == FALSE) {
+  if (json_parser_load_from_data(parser.get(), text.data(), static_cast<gssize>(text.size()), &error) == FALSE) {
     return fail(Error::take_gerror(error));
   }
   JsonNode* root = json_parser_get_root(parser.get());
@@ -261,17 +303,23 @@ Result<NodeRef> parse_with(const std::function<gboolean(JsonParser*, GError**)>&
   return NodeRef::share(root);
 }
 
-}  // namespace
-
-Result<NodeRef> parse(std::string_view text) {
-  return parse_with([text](JsonParser* parser, GError** error) {
-    return json_parser_load_from_data(parser, text.data(), static_cast<gssize>(text.size()), error);
-  });
-}
-
 Result<NodeRef> parse_file(const std::string& filename) {
-  return parse_with(
-      [&filename](JsonParser* parser, GError** error) { return json_parser_load_from_file(parser, filename.c_str(), error); });
+  // Read first, so the depth is checked before json-glib parses; the read
+  // error is the one json-glib's own file loader would report.
+  gchar* contents = nullptr;
+  gsize length = 0;
+  GError* error = nullptr;
+  if (g_file_get_contents(filename.c_str(), &contents, &length, &error) == FALSE) {
+    return fail(Error::take_gerror(error));
+  }
+  GCharPtr owned(contents);
+  Result<NodeRef> parsed = parse(std::string_view(contents, length));
+  // json-glib names text it was handed as "<data>"; say which file it was.
+  static constexpr std::string_view kUnnamed = "<data>:";
+  if (!parsed && parsed.error().message.starts_with(kUnnamed)) {
+    parsed.error().message.replace(0, kUnnamed.size() - 1, filename);
+  }
+  return parsed;
 }
 
 }  // namespace Tolvane::Core::Json

@@ -73,7 +73,17 @@ TESSIN_API std::vector<std::string> read_string_array(JsonNode* node);
 
 // JSON text of a node; `pretty` with `indent` spaces.
 TESSIN_API std::string to_text(JsonNode* root, bool pretty = false, unsigned indent = 2);
-// Parses text or a file; errors come as json-glib (or GIO) reports them.
+
+// The deepest nesting of arrays and objects `parse` accepts: far above any
+// real file, far below what overflows the stack of json-glib's recursive
+// parser.
+inline constexpr std::size_t kMaxDepth = 512;
+// Fails ("JSON", -1) when `text` nests arrays and objects deeper than
+// `kMaxDepth`; brackets inside strings do not count. One pass over the text.
+TESSIN_API Status check_depth(std::string_view text);
+
+// Parses text or a file; errors come as json-glib (or GIO) reports them. Text
+// nested deeper than `kMaxDepth` is refused before json-glib sees it.
 TESSIN_API Result<NodeRef> parse(std::string_view text);
 TESSIN_API Result<NodeRef> parse_file(const std::string& filename);
 

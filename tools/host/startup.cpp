@@ -15,6 +15,7 @@ Startup::Startup(Options options) : m_options(std::move(options)) {
   // The log manager makes only the last level of the folder.
   g_mkdir_with_parents(m_options.log_folder.c_str(), 0700);
   register_services();
+  register_resources();
   Orvel::Foundation::LoggingService::initialize(m_options.default_uuid, m_options.threshold, m_options.log_folder,
                                                 m_options.slice_size, m_options.max_slices);
 }

@@ -28,6 +28,9 @@ struct Options {
 // Each service that lands adds its registration here, so every host stays
 // complete by calling this one function.
 void register_services();
+// Registers the libraries' resource bundle ("extensions.json", the file-type
+// signature table); once per process.
+void register_resources();
 
 // The start-up and shut-down of a host, for as long as this object lives:
 // creates the process-wide container, registers the services, initialises the

@@ -9,7 +9,7 @@
 #include "tessin/contracts/values.hpp"
 #include "tools/tolvane/commands.hpp"
 #include "tools/tolvane/demo_database.hpp"
-#include "tools/tolvane/result_printer.hpp"
+#include "tools/tolvane/row_source.hpp"
 
 namespace Tolvane::Cli {
 
@@ -41,7 +41,7 @@ class Tour {
       std::printf("  failed: %s\n", describe(outcome.error()).c_str());
       return false;
     }
-    print_model(stdout, **outcome, OutputFormat::Table, m_colour);
+    print(**outcome);
     const std::size_t rows = (*outcome)->get_rows().size();
     std::printf("(%zu %s, %.1f ms)\n", rows, rows == 1 ? "row" : "rows",
                 static_cast<double>(g_get_monotonic_time() - started) / 1000.0);
@@ -51,6 +51,16 @@ class Tour {
   std::string scalar(const std::string& text) {
     auto value = m_connection->execute_as_scalar(text, false);
     return value && *value ? (*value)->to_string() : std::string("?");
+  }
+
+  // Prints a result as the query command's aligned table does.
+  void print(const Providers::Contracts::TableModel& model) {
+    std::fflush(stdout);
+    OutputOptions options;
+    options.colour = m_colour;
+    OutputStream& out = OutputStream::standard_output();
+    write_model(model, *make_row_writer(options, out));
+    out.flush();
   }
 
   SQLiteConnection& connection() { return *m_connection; }
@@ -75,7 +85,7 @@ void show_script_outcomes(Tour& tour, const std::string& script) {
     ++number;
     if (auto model = std::dynamic_pointer_cast<Providers::Contracts::TableModel>(result)) {
       std::printf("  [%d] a result of %zu row(s): %s\n", number, model->get_rows().size(),
-                  model->get_rows().empty() ? "" : display_text(model->get_value_at(0, 0)).c_str());
+                  model->get_rows().empty() ? "" : model->get_value_at(0, 0)->to_string().c_str());
     } else if (auto error = std::dynamic_pointer_cast<Providers::Contracts::ValueError>(result)) {
       if (error->get_code() == 0) {
         std::printf("  [%d] no statement (only a comment)\n", number);
@@ -88,22 +98,48 @@ void show_script_outcomes(Tour& tour, const std::string& script) {
   }
 }
 
+OpenRequest demo_request(const std::string& path, const char* key, bool create) {
+  OpenRequest request;
+  request.database = path;
+  request.key = key;
+  request.create = create;
+  return request;
+}
+
+// Whether the file at `path` is missing or is one the demo made (it carries
+// the demo's application id), so that the demo may replace it.
+bool replaceable(Session& session, const std::string& path, const char* key) {
+  if (!g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) {
+    return true;
+  }
+  auto connection = session.open(demo_request(path, key, false));
+  if (!connection) {
+    return false;
+  }
+  auto id = (*connection)->execute_as_scalar("PRAGMA application_id", false);
+  (*connection)->close();
+  return id && *id && (*id)->to_string() == std::to_string(kDemoApplicationId);
+}
+
 void show_encryption(Session& session, const std::string& folder) {
   const std::string path = folder + "/demo-encrypted.db";
   g_remove(path.c_str());
-  OpenRequest keyed{path, "s3cret", "", "", true};
+  OpenRequest keyed = demo_request(path, "s3cret", true);
   auto connection = session.open(keyed);
   if (!connection) {
     std::printf("  could not create %s: %s\n", path.c_str(), connection.error().message.c_str());
     return;
   }
-  (*connection)->execute("CREATE TABLE secrets(v TEXT); INSERT INTO secrets VALUES ('only with the key');", false);
+  (*connection)->execute("PRAGMA application_id = " + std::to_string(kDemoApplicationId) +
+                             "; CREATE TABLE secrets(v TEXT); INSERT INTO secrets VALUES ('only with the key');",
+                         false);
   (*connection)->close();
   std::printf("  made %s with the key \"s3cret\"\n", path.c_str());
 
-  OpenRequest without{path, "", "", "", false};
+  OpenRequest without = demo_request(path, "", false);
   auto refused = session.open(without);
   std::printf("  opened without the key: %s\n", refused ? "opened?" : refused.error().message.c_str());
+  keyed.create = false;
   auto reopened = session.open(keyed);
   if (reopened) {
     auto value = (*reopened)->execute_as_scalar("SELECT v FROM secrets", false);
@@ -112,17 +148,24 @@ void show_encryption(Session& session, const std::string& folder) {
   }
 }
 
-int run_demo(Session& session, const std::string& dir_option) {
+int run_demo(Session& session, const std::string& dir_option, bool force) {
   const std::string folder = dir_option.empty() ? session.paths().data_dir : dir_option;
   if (g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
     return report(Failure{kInputFailure, "cannot create the folder " + folder + ": " + g_strerror(errno)});
   }
   const std::string path = folder + "/demo.db";
+  if (!force) {
+    for (const auto& [file, key] : {std::pair{path, ""}, std::pair{folder + "/demo-encrypted.db", "s3cret"}}) {
+      if (!replaceable(session, file, key)) {
+        return report(Failure{kInputFailure, file + " exists and was not made by the demo; use --force to replace it"});
+      }
+    }
+  }
   const std::string building = path + ".building";
   g_remove(building.c_str());
 
   std::printf("Tolvane demo: a tour of the engine on a sample SQLite database.\n");
-  auto connection = session.open(OpenRequest{building, "", "", "", true});
+  auto connection = session.open(demo_request(building, "", true));
   if (!connection) {
     return report(connection.error());
   }
@@ -153,7 +196,7 @@ int run_demo(Session& session, const std::string& dir_option) {
   if (g_rename(building.c_str(), path.c_str()) != 0) {
     return report(Failure{kInputFailure, "cannot move the sample database to " + path + ": " + g_strerror(errno)});
   }
-  connection = session.open(OpenRequest{path, "", "", "", false});
+  connection = session.open(demo_request(path, "", false));
   if (!connection) {
     return report(connection.error());
   }
@@ -208,13 +251,18 @@ int run_demo(Session& session, const std::string& dir_option) {
 
 Runner add_demo_command(CLI::App& app) {
   auto dir = std::make_shared<std::string>();
+  auto force = std::make_shared<bool>(false);
   CLI::App* command = app.add_subcommand("demo", "Build a sample database and take a short tour");
   command->footer(
       "Build a small sample database (customers, products, orders, with foreign keys, an index, a view,\n"
       "a trigger and a few thousand rows) and show what tolvane can do with it. The database is written\n"
-      "to $XDG_DATA_HOME/tolvane/demo.db, or into the folder given with --dir.");
+      "to $XDG_DATA_HOME/tolvane/demo.db, or into the folder given with --dir. A demo.db or\n"
+      "demo-encrypted.db there that the demo did not make is left alone unless --force is given.");
   command->add_option("--dir", *dir, "Folder for the sample database");
-  return [command, dir](Session& session) { return command->parsed() ? run_demo(session, *dir) : -1; };
+  command->add_flag("--force", *force, "Replace demo.db and demo-encrypted.db even when the demo did not make them");
+  return [command, dir, force](Session& session) {
+    return command->parsed() ? run_demo(session, *dir, *force) : -1;
+  };
 }
 
 }  // namespace Tolvane::Cli

@@ -5,7 +5,10 @@
 #include <algorithm>
 
 #include "tessin/contracts/server_vendors.hpp"
+#include "tessin/supports/sqlite/open_options.hpp"
 #include "tools/tolvane/commands.hpp"
+#include "tools/tolvane/profile_secrets.hpp"
+#include "tools/tolvane/profile_tree.hpp"
 
 namespace Tolvane::Cli {
 
@@ -24,37 +27,6 @@ struct ProfileArguments {
   std::string organization;
   std::string name;
 };
-
-// Where a profile sits in the tree, as `remove` needs it.
-struct Place {
-  std::string group;
-  std::string organization;
-};
-
-std::optional<Place> place_of(const ServerSetting& setting, const ServerPtr& server) {
-  for (const auto& organization : setting.get_organizations()) {
-    for (const auto& group : organization->get_groups()) {
-      for (const auto& held : group->get_servers()) {
-        if (held == server) {
-          return Place{group->get_name(), organization->get_name()};
-        }
-      }
-    }
-  }
-  for (const auto& group : setting.get_groups()) {
-    for (const auto& held : group->get_servers()) {
-      if (held == server) {
-        return Place{group->get_name(), ""};
-      }
-    }
-  }
-  for (const auto& held : setting.get_servers()) {
-    if (held == server) {
-      return Place{"", ""};
-    }
-  }
-  return std::nullopt;
-}
 
 // The profile file keeps groups and organizations only as they hold profiles;
 // a new profile's group (and its organization) are made when missing.
@@ -85,11 +57,14 @@ void make_place(ServerSetting& setting, const std::string& group, const std::str
   }
 }
 
-Outcome<void> save(ServerSetting& setting, const std::string& file) {
-  if (Core::Status saved = setting.save(); !saved) {
-    return std::unexpected(Failure{kProfileFailure, "cannot write profile file " + file + ": " + saved.error().message});
+// A refusal from inside an update, told apart from the file's own errors.
+constexpr const char* kRefused = "tolvane-profile";
+
+int report_update(const Core::Status& updated, const std::string& file) {
+  if (updated.error().domain == kRefused) {
+    return report(Failure{kProfileFailure, updated.error().message});
   }
-  return {};
+  return report(Failure{kProfileFailure, "cannot update profile file " + file + ": " + updated.error().message});
 }
 
 int add_profile(Session& session, const ProfileArguments& arguments) {
@@ -97,27 +72,30 @@ int add_profile(Session& session, const ProfileArguments& arguments) {
   if (!setting) {
     return report(setting.error());
   }
-  if (session.find_profile(arguments.title)) {
-    return report(Failure{kProfileFailure, "a profile titled \"" + arguments.title + "\" exists already"});
-  }
   ServerPtr server = Providers::Contracts::Server::with_provider("SQLite");
   server->set_title(arguments.title);
-  gchar* absolute = g_canonicalize_filename(arguments.file.c_str(), nullptr);
-  server->set_filename(absolute);
-  g_free(absolute);
+  server->set_filename(Core::take_std(g_canonicalize_filename(arguments.file.c_str(), nullptr)));
   const std::string key = secret_or_env(arguments.key, "TOLVANE_KEY");
-  if (auto bad = check_key(key)) {
-    return report(*bad);
-  }
   if (!key.empty()) {
-    server->set_options("PASSWORD=" + key);
+    server->set_options(Providers::Supports::SQLiteOpenOptions::key_piece(key));
   }
   server->set_username(arguments.user);
   server->set_password(secret_or_env(arguments.password, "TOLVANE_PASSWORD"));
-  make_place(**setting, arguments.group, arguments.organization);
-  (*setting)->append(server, arguments.group, arguments.organization);
-  if (auto saved = save(**setting, session.paths().profiles_file); !saved) {
-    return report(saved.error());
+  if (Core::Status sealed = seal_new_profile(*server); !sealed) {
+    return report(Failure{kProfileFailure, "cannot encrypt the profile's secrets: " + sealed.error().message});
+  }
+  // Read, change and write under the file's lock: profiles other processes
+  // add meanwhile are kept, and a title is taken only once.
+  Core::Status updated = (*setting)->update([&](ServerSetting& fresh) -> Core::Status {
+    if (find_in_tree(fresh, arguments.title)) {
+      return Core::fail(kRefused, 0, "a profile titled \"" + arguments.title + "\" exists already");
+    }
+    make_place(fresh, arguments.group, arguments.organization);
+    fresh.append(server, arguments.group, arguments.organization);
+    return {};
+  });
+  if (!updated) {
+    return report_update(updated, session.paths().profiles_file);
   }
   std::printf("added profile \"%s\" (%s) for %s\n", server->get_title().c_str(), server->get_uuid().c_str(),
               server->get_filename().c_str());
@@ -129,37 +107,22 @@ int list_profiles(Session& session) {
   if (!setting) {
     return report(setting.error());
   }
-  auto servers = (*setting)->unite_servers();
-  if (servers.empty()) {
+  bool any = false;
+  // One walk over the tree: each line is written as its profile is met.
+  for_each_profile(**setting, [&any](const ProfilePlace& place) {
+    std::printf("%s\t%s\t%s\n", listed_name(place).c_str(), place.server->get_uuid().c_str(),
+                place.server->get_filename().c_str());
+    any = true;
+    return true;
+  });
+  if (!any) {
     std::printf("no saved profiles (add one with `tolvane profile add TITLE FILE`)\n");
-    return kSuccess;
-  }
-  for (const ServerPtr& server : servers) {
-    auto place = place_of(**setting, server);
-    std::string where;
-    if (place && !place->organization.empty()) {
-      where = place->organization + "/";
-    }
-    if (place && !place->group.empty()) {
-      where += place->group + "/";
-    }
-    std::printf("%s%s\t%s\t%s\n", where.c_str(), server->get_title().c_str(), server->get_uuid().c_str(),
-                server->get_filename().c_str());
   }
   return kSuccess;
 }
 
 // Secrets are shown only as being set or not.
-std::string masked(const std::string& secret) { return secret.empty() ? "(none)" : "(set)"; }
-
-std::string masked_options(const std::string& options) {
-  const std::size_t at = options.find("PASSWORD=");
-  if (at == std::string::npos) {
-    return options;
-  }
-  std::size_t end = options.find_first_of(",; ", at);
-  return options.substr(0, at) + "PASSWORD=(set)" + (end == std::string::npos ? "" : options.substr(end));
-}
+const char* masked(bool set) { return set ? "(set)" : "(none)"; }
 
 int show_profile(Session& session, const std::string& name) {
   auto server = session.find_profile(name);
@@ -167,14 +130,16 @@ int show_profile(Session& session, const std::string& name) {
     return report(server.error());
   }
   const ServerPtr& s = *server;
-  std::printf("title       %s\nuuid        %s\nprovider    %s\nfile        %s\noptions     %s\n", s->get_title().c_str(),
-              s->get_uuid().c_str(), s->get_provider().c_str(), s->get_filename().c_str(),
-              masked_options(s->get_options()).c_str());
-  std::printf("user        %s\npassword    %s\n", s->get_username().c_str(), masked(s->get_password()).c_str());
+  const auto key = options_key(s->get_options());
+  // The key is its own line; the options show what else they hold.
+  std::printf("title       %s\nuuid        %s\nprovider    %s\nfile        %s\noptions     %s\nkey         %s\n",
+              s->get_title().c_str(), s->get_uuid().c_str(), s->get_provider().c_str(), s->get_filename().c_str(),
+              without_options_key(s->get_options()).c_str(), masked(key && !key->empty()));
+  std::printf("user        %s\npassword    %s\n", s->get_username().c_str(), masked(!s->get_password().empty()));
   if (s->get_ssh_using()) {
     std::printf("ssh         %s@%s -p %u via %s, password %s\n", s->get_ssh_username().c_str(), s->get_host().c_str(),
                 static_cast<unsigned>(s->get_ssh_port()), s->get_ssh_process().c_str(),
-                masked(s->get_ssh_password()).c_str());
+                masked(!s->get_ssh_password().empty()));
   }
   return kSuccess;
 }
@@ -184,16 +149,20 @@ int remove_profile(Session& session, const std::string& name) {
   if (!setting) {
     return report(setting.error());
   }
-  auto server = session.find_profile(name);
-  if (!server) {
-    return report(server.error());
+  std::string title;
+  Core::Status updated = (*setting)->update([&](ServerSetting& fresh) -> Core::Status {
+    auto found = find_in_tree(fresh, name);
+    if (!found) {
+      return Core::fail(kRefused, 0, "no saved profile titled \"" + name + "\" or with that uuid");
+    }
+    title = (*found)->get_title();
+    remove_from_tree(fresh, name);
+    return {};
+  });
+  if (!updated) {
+    return report_update(updated, session.paths().profiles_file);
   }
-  auto place = place_of(**setting, *server);
-  (*setting)->remove(*server, place ? place->group : "", place ? place->organization : "");
-  if (auto saved = save(**setting, session.paths().profiles_file); !saved) {
-    return report(saved.error());
-  }
-  std::printf("removed profile \"%s\"\n", (*server)->get_title().c_str());
+  std::printf("removed profile \"%s\"\n", title.c_str());
   return kSuccess;
 }
 
@@ -204,7 +173,8 @@ Runner add_profile_command(CLI::App& app) {
   CLI::App* command = app.add_subcommand("profile", "Manage saved connection profiles");
   command->footer(
       "Manage the saved connection profiles (the profile file, by default\n"
-      "$XDG_CONFIG_HOME/tolvane/servers.json, readable by you only). Passwords and keys are never printed.");
+      "$XDG_CONFIG_HOME/tolvane/servers.json, readable by you only). Passwords and keys are stored\n"
+      "encrypted for your user on this machine and are never printed.");
   command->require_subcommand(1);
 
   CLI::App* add = command->add_subcommand("add", "Save a profile for a database file");
@@ -218,11 +188,12 @@ Runner add_profile_command(CLI::App& app) {
   add->add_option("--group", arguments->group, "Put the profile into this server group (made when missing)");
   add->add_option("--org", arguments->organization, "Put the group inside this organization (made when missing)");
 
-  CLI::App* list = command->add_subcommand("list", "List saved profiles: title, uuid, file");
+  CLI::App* list = command->add_subcommand(
+      "list", "List saved profiles: name (organization/group/title), uuid, file; every command takes the name");
   CLI::App* show = command->add_subcommand("show", "Show one profile");
-  show->add_option("profile", arguments->name, "Title or uuid")->required();
+  show->add_option("profile", arguments->name, "Title, uuid, or the name `profile list` shows")->required();
   CLI::App* remove = command->add_subcommand("remove", "Remove one profile");
-  remove->add_option("profile", arguments->name, "Title or uuid")->required();
+  remove->add_option("profile", arguments->name, "Title, uuid, or the name `profile list` shows")->required();
 
   return [=](Session& session) {
     if (add->parsed()) {

@@ -2,12 +2,17 @@
 
 namespace Tolvane::Cli {
 
+// The application id the demo's databases carry ("Tolv"), so the demo knows
+// the files it may replace.
+inline constexpr int kDemoApplicationId = 0x546F6C76;
+
 // The schema and rows of the sample database: customers, products, orders and
 // their items with foreign keys, an index, a view, a trigger, and a few
 // thousand rows of varied types (integers, reals, texts with quotes and
 // UTF-8, NULLs, blobs). The rows are computed, so every run makes the same data.
 inline constexpr const char* kDemoScript = R"SQL(
 PRAGMA foreign_keys = ON;
+PRAGMA application_id = 1416588406;
 BEGIN;
 CREATE TABLE customers (
   id INTEGER PRIMARY KEY,

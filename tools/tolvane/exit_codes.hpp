@@ -10,10 +10,13 @@ enum ExitCode : int {
   kCannotOpen = 3,        // the database could not be opened (missing, not a database, wrong key, refused login)
   kProfileFailure = 4,    // the profile file could not be read or written, or names no such profile
   kInputFailure = 5,      // an input or output file could not be read or written
+  kInterrupted = 130,     // ended by Ctrl-C or a termination request (128 + SIGINT, as shells count)
+  kOutputClosed = 141,    // the reader of standard output went away (128 + SIGPIPE, as shells count)
 };
 
 inline constexpr const char* kExitCodeHelp =
     "Exit codes: 0 success; 1 a statement failed; 2 wrong usage; 3 the database could not be opened;\n"
-    "4 profile file error or unknown profile; 5 an input or output file could not be read or written.";
+    "4 profile file error or unknown profile; 5 an input or output file could not be read or written;\n"
+    "130 interrupted (Ctrl-C); 141 the reader of the output went away.";
 
 }  // namespace Tolvane::Cli

@@ -1,14 +1,21 @@
 #include "tools/tolvane/session.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "orvel/foundation/logging_service.hpp"
+#include "orvel/helpers/service_helper.hpp"
+#include "tessin/supports/sqlite/provider.hpp"
 #include "tools/host/startup.hpp"
 #include "tools/tolvane/glib_log_bridge.hpp"
+#include "tools/tolvane/interrupts.hpp"
+#include "tools/tolvane/profile_secrets.hpp"
+#include "tools/tolvane/profile_tree.hpp"
 
 namespace Tolvane::Cli {
 
 using Orvel::Supports::Database::SQLiteConnection;
+using Providers::Supports::SQLiteProvider;
 using Providers::Contracts::Server;
 using Providers::Contracts::ServerPtr;
 using Providers::Contracts::ServerSetting;
@@ -37,13 +44,6 @@ std::string secret_or_env(const std::string& given, const char* variable) {
   return value != nullptr ? value : "";
 }
 
-std::optional<Failure> check_key(const std::string& key) {
-  if (key.find_first_of("=,; ") != std::string::npos) {
-    return Failure{kUsage, "an encryption key cannot contain '=', ',', ';' or blanks"};
-  }
-  return std::nullopt;
-}
-
 Paths Paths::defaults() {
   Paths paths;
   paths.log_dir = std::string(g_get_user_state_dir()) + "/tolvane/logs";
@@ -62,22 +62,52 @@ Session::Session(Paths paths, bool verbose) : m_paths(std::move(paths)), m_host(
 
 Session::~Session() = default;
 
+namespace {
+
+// Profile files of earlier versions hold their secrets in clear: encrypt them
+// once, under the file's lock, so the next reader finds them sealed.
+void seal_older_secrets(ServerSetting& setting) {
+  const auto servers = setting.unite_servers();
+  if (std::none_of(servers.begin(), servers.end(), [](const ServerPtr& s) { return has_clear_secrets(*s); })) {
+    return;
+  }
+  Core::Status sealed = setting.update([](ServerSetting& fresh) -> Core::Status {
+    for (const ServerPtr& server : fresh.unite_servers()) {
+      if (auto done = seal_clear_secrets(*server); !done) {
+        return std::unexpected(std::move(done.error()));
+      }
+    }
+    return {};
+  });
+  if (!sealed) {
+    Orvel::Foundation::LoggingService::warning(nullptr, "cannot encrypt the secrets of the profile file %s: %s",
+                                               setting.get_filename().c_str(), sealed.error().message.c_str());
+  }
+}
+
+}  // namespace
+
 Outcome<std::shared_ptr<ServerSetting>> Session::profiles() {
   if (m_profiles) {
     return m_profiles;
   }
-  auto setting = ServerSetting::create();
+  // The profile tree the host registered, so library code that asks the
+  // service shortcuts sees the same profiles.
+  auto setting = Orvel::Helpers::ServiceHelper::servers();
+  if (!setting) {
+    return std::unexpected(Failure{kProfileFailure, "no profile service is registered"});
+  }
   if (g_file_test(m_paths.profiles_file.c_str(), G_FILE_TEST_EXISTS)) {
     if (Core::Status loaded = setting->load(m_paths.profiles_file); !loaded) {
       return std::unexpected(
           Failure{kProfileFailure, "cannot read profile file " + m_paths.profiles_file + ": " + loaded.error().message});
     }
+    seal_older_secrets(*setting);
   } else {
     // A first save goes to the usual place; its folder is made then.
-    gchar* folder = g_path_get_dirname(m_paths.profiles_file.c_str());
-    g_mkdir_with_parents(folder, 0700);
-    g_free(folder);
-    setting->load(m_paths.profiles_file);
+    Core::GCharPtr folder(g_path_get_dirname(m_paths.profiles_file.c_str()));
+    g_mkdir_with_parents(folder.get(), 0700);
+    (void)setting->load(m_paths.profiles_file);
   }
   m_profiles = setting;
   return m_profiles;
@@ -88,22 +118,39 @@ Outcome<ServerPtr> Session::find_profile(const std::string& name) {
   if (!setting) {
     return std::unexpected(setting.error());
   }
-  for (const ServerPtr& server : (*setting)->unite_servers()) {
-    if (server->get_title() == name || server->get_uuid() == name) {
-      return server;
-    }
+  if (auto found = find_in_tree(**setting, name)) {
+    return *found;
   }
   return std::unexpected(Failure{kProfileFailure, "no saved profile titled \"" + name + "\" or with that uuid"});
 }
 
 Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
   ServerPtr server;
-  const bool looks_like_path = request.database.find('/') != std::string::npos ||
-                               g_file_test(request.database.c_str(), G_FILE_TEST_EXISTS);
-  if (!looks_like_path) {
-    if (auto saved = find_profile(request.database)) {
+  bool saved = false;
+  const bool exists = g_file_test(request.database.c_str(), G_FILE_TEST_EXISTS);
+  const bool uri = request.database.starts_with("file:");
+  const bool looks_like_path = exists || uri || request.database.find('/') != std::string::npos;
+  // A name that is no file may be a saved profile: by title, uuid, or the
+  // grouped name `profile list` shows ("work/shop").
+  if (!exists && !uri) {
+    auto setting = profiles();
+    if (!setting && !looks_like_path) {
+      return std::unexpected(setting.error());  // the profile file itself cannot be read
+    }
+    if (auto found = setting ? find_in_tree(**setting, request.database) : std::nullopt) {
       // Options given on the command line apply to this run only.
-      server = (*saved)->clone(false);
+      server = (*found)->clone(false);
+      saved = true;
+      // A key or password given on the command line replaces the saved one,
+      // which then need not be decrypted.
+      const bool key_given = request.key.has_value() || request.no_key;
+      if (auto failed = unseal_profile(*server, key_given, request.password.has_value())) {
+        return std::unexpected(Failure{
+            kProfileFailure, std::string("cannot decrypt the saved ") + describe(failed->secret) + " of profile \"" +
+                                 server->get_title() + "\" (" + failed->error.message +
+                                 "): it was saved by another user or on another machine; give it on the command "
+                                 "line or add the profile again"});
+      }
     }
   }
   if (!server) {
@@ -111,33 +158,57 @@ Outcome<ServerPtr> Session::profile_for(const OpenRequest& request) {
     server->set_title(request.database);
     server->set_filename(request.database);
   }
-  const std::string key = secret_or_env(request.key, "TOLVANE_KEY");
-  if (auto bad = check_key(key)) {
-    return std::unexpected(*bad);
-  }
-  if (!key.empty()) {
-    server->set_options("PASSWORD=" + key);
-  }
-  if (!request.user.empty()) {
-    server->set_username(request.user);
-  }
-  const std::string password = secret_or_env(request.password, "TOLVANE_PASSWORD");
-  if (!password.empty()) {
-    server->set_password(password);
-  }
+  apply_open_request(*server, request, saved);
   return server;
 }
+
+namespace {
+
+// SQLite answers a wrong key, a missing key and a file that is no database
+// alike; the message says so, and names the variable a key came from when the
+// user did not type it.
+std::string open_failure_text(const std::string& file, const Core::Error& error, const OpenRequest& request,
+                              bool keyed) {
+  std::string text = "cannot open " + file + ": " + describe(error);
+  if (error.code == 26) {
+    text += ": wrong or missing key, or not a database";
+    if (keyed && !request.key && !request.no_key && g_getenv(request.key_variable.c_str()) != nullptr) {
+      text += " (the key came from " + request.key_variable + "; --no-key ignores it)";
+    }
+  }
+  return text;
+}
+
+// The file a database argument names: the path itself, or the path part of a
+// "file:" URI (SQLite's own form, relative paths allowed), unescaped.
+std::string file_of(const std::string& database) {
+  if (!database.starts_with("file:")) {
+    return database;
+  }
+  std::string_view rest = std::string_view(database).substr(5);
+  rest = rest.substr(0, rest.find_first_of("?#"));
+  if (rest.starts_with("//")) {
+    // An authority, empty or "localhost", before the absolute path.
+    const std::size_t slash = rest.find('/', 2);
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+  }
+  gchar* unescaped = g_uri_unescape_segment(rest.data(), rest.data() + rest.size(), nullptr);
+  return unescaped != nullptr ? Core::take_std(unescaped) : std::string(rest);
+}
+
+}  // namespace
 
 Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& request) {
   auto server = profile_for(request);
   if (!server) {
     return std::unexpected(server.error());
   }
-  const std::string& file = (*server)->get_filename();
+  const std::string& name = (*server)->get_filename();
+  const std::string file = file_of(name);
   if (!request.create && !g_file_test(file.c_str(), G_FILE_TEST_EXISTS)) {
     return std::unexpected(Failure{kCannotOpen, "no database file at " + file + " (use --create to make a new one)"});
   }
-  if (!request.create && g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
+  if (g_file_test(file.c_str(), G_FILE_TEST_IS_DIR)) {
     return std::unexpected(Failure{kCannotOpen, file + " is a folder, not a database file"});
   }
   // The connection's own log carries the profile's title and provider.
@@ -146,18 +217,28 @@ Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& requ
       logger->initialize((*server)->get_title().c_str(), (*server)->get_provider().c_str());
     }
   }
+  const bool keyed = !SQLiteProvider::key_of((*server)->get_options()).empty();
   auto connection = SQLiteConnection::create();
-  Core::Status opened = await<Core::Status>([&](auto done) { connection->open_async(*server, nullptr, done); });
-  if (!opened) {
-    return std::unexpected(Failure{kCannotOpen, "cannot open " + file + ": " + describe(opened.error())});
+  // Ctrl-C during a long wait for a lock ends the wait.
+  Interrupts::Scope interruptible(
+      [](void* target) { static_cast<SQLiteConnection*>(target)->interrupt(); }, connection.get());
+  if (Core::Status opened = connection->open(*server, nullptr); !opened) {
+    return std::unexpected(Failure{kCannotOpen, open_failure_text(name, opened.error(), request, keyed)});
   }
   // SQLite reads the file only when a statement needs it; a wrong key or a file
   // that is not a database shows here rather than in the middle of a command.
-  if (auto checked = connection->execute_as_scalar("SELECT count(*) FROM sqlite_master", false); !checked) {
+  if (auto checked = connection->execute_as_scalar("SELECT 1 FROM sqlite_master LIMIT 1", false); !checked) {
     connection->close();
-    return std::unexpected(Failure{kCannotOpen, "cannot open " + file + ": " + describe(checked.error())});
+    if (Interrupts::requested()) {
+      return std::unexpected(Failure{kInterrupted, "interrupted"});
+    }
+    return std::unexpected(Failure{kCannotOpen, open_failure_text(name, checked.error(), request, keyed)});
   }
   return connection;
+}
+
+SQLiteProvider& Session::provider_of(SQLiteConnection& connection) {
+  return static_cast<SQLiteProvider&>(*connection.get_provider());
 }
 
 void Session::run_until(const std::function<bool()>& done) {

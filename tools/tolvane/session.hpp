@@ -7,7 +7,9 @@
 
 #include "orvel/supports/database/sqlite/sqlite_connection.hpp"
 #include "tessin/contracts/server_setting.hpp"
+#include "tessin/supports/sqlite/provider.hpp"
 #include "tools/tolvane/exit_codes.hpp"
+#include "tools/tolvane/open_options.hpp"
 
 namespace Tolvane::Cli {
 
@@ -18,15 +20,6 @@ struct Paths {
   std::string data_dir;       // $XDG_DATA_HOME/tolvane
 
   static Paths defaults();
-};
-
-// What names the database to open and how to get in.
-struct OpenRequest {
-  std::string database;  // a file path, or the title or uuid of a saved profile
-  std::string key;       // encryption key; also from TOLVANE_KEY
-  std::string user;
-  std::string password;  // also from TOLVANE_PASSWORD
-  bool create = false;   // allow making a new database file
 };
 
 // A failure of the command: the one line to print and the exit code.
@@ -40,8 +33,6 @@ using Outcome = std::expected<T, Failure>;
 
 // A key or password given on the command line, else the environment variable's.
 std::string secret_or_env(const std::string& given, const char* variable);
-// A failure when `key` holds a character that ends the key in the profile options.
-std::optional<Failure> check_key(const std::string& key);
 
 // One run of the command: meets the host obligations (services registered,
 // logging initialised into the log folder, the profile file at its path, the
@@ -56,15 +47,25 @@ class Session {
 
   const Paths& paths() const { return m_paths; }
 
-  // The saved profiles, loaded on first use; a missing file is an empty list.
+  // The saved profiles (the registered profile tree), loaded on first use; a
+  // missing file is an empty list. Secrets an older file holds in clear are
+  // sealed in the file then. Secrets stay encrypted in this tree.
   Outcome<std::shared_ptr<Providers::Contracts::ServerSetting>> profiles();
-  // Finds a saved profile by title or uuid.
+  // Finds a saved profile by title, uuid or listed name ("org/group/title").
   Outcome<Providers::Contracts::ServerPtr> find_profile(const std::string& name);
 
-  // The profile to open for a request: a saved profile, or one made for a file path.
+  // The profile to open for a request: a clone of a saved profile with its
+  // secrets decrypted, or one made for a file path.
   Outcome<Providers::Contracts::ServerPtr> profile_for(const OpenRequest& request);
-  // Opens the request's database asynchronously and runs the main loop until it is open.
+  // Opens the request's database and checks that it can be read (so a wrong
+  // key or a file that is not a database fails here, with a hint, rather than
+  // in the middle of a command).
   Outcome<std::shared_ptr<Orvel::Supports::Database::SQLiteConnection>> open(const OpenRequest& request);
+
+  // The SQLite provider under a connection the session opened, for what only
+  // it offers (prepared statements with parameters, scripts run statement by
+  // statement, rekey).
+  static Providers::Supports::SQLiteProvider& provider_of(Orvel::Supports::Database::SQLiteConnection& connection);
 
   // Runs the default main context until `done` holds.
   void run_until(const std::function<bool()>& done);

@@ -36,6 +36,12 @@ using StatusCompletion = std::function<void(Core::Status)>;
 // caller's thread-default main context of the moment the operation started.
 // A failure reaches the completion as an error of the "default" domain with the
 // provider's code and message.
+//
+// Closing (and opening again) with asynchronous work in flight first stops
+// that work: the running statement is interrupted, operations that have not
+// reached the provider yet are refused, and the close waits until every
+// provider call has returned. Their completions report "interrupted" (code 9)
+// or "The connection is closed." (code -1).
 class ORVEL_API IConnection {
   TOLVANE_INTERFACE(IConnection)
 
@@ -74,6 +80,9 @@ class ORVEL_API IConnection {
   virtual Core::Result<bool> transaction() = 0;
   virtual Core::Status rollback() = 0;
   virtual Core::Status commit() = 0;
+  // Stops the statement running on the database (the provider's interrupt):
+  // safe from any thread and from a signal handler.
+  virtual void interrupt() = 0;
 
   virtual ServerPtr get_server() const = 0;
   virtual Providers::Contracts::IProviderPtr get_provider() const = 0;

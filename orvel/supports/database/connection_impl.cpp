@@ -9,6 +9,7 @@
 #include "orvel/supports/database/formatter.hpp"
 #include "tessin/core/main_context.hpp"
 #include "tessin/core/property.hpp"
+#include "tessin/supports/sqlite/sql_text.hpp"
 
 namespace Tolvane::Orvel::Supports::Database {
 
@@ -26,6 +27,22 @@ enum class FailureRule { CodeAndMessage, CodeOrMessage };
 // The logging service's key for a profile uuid: none without a profile.
 const char* key_of(const std::string& uuid) { return uuid.empty() ? nullptr : uuid.c_str(); }
 
+// How often a close or reopen interrupts again while it waits for work in
+// flight (a statement may start just after an interrupt).
+constexpr std::chrono::milliseconds kInterruptRetry{10};
+
+// The text of a refused operation's error (code -1).
+constexpr const char* kClosedMessage = "The connection is closed.";
+
+// The "SQL: %s" line, with any encryption key in the text hidden.
+void log_sql(const char* key, const std::string& sql) {
+  if (Providers::Supports::SqlText::may_hold_secret(sql)) {
+    LoggingService::info(key, "SQL: %s", Providers::Supports::SqlText::redact(sql).c_str());
+  } else {
+    LoggingService::info(key, "SQL: %s", sql.c_str());
+  }
+}
+
 bool failed(FailureRule rule, int code, const std::string& message) {
   return rule == FailureRule::CodeAndMessage ? (code != 0 && !message.empty()) : (code != 0 || !message.empty());
 }
@@ -41,14 +58,18 @@ struct AsyncRecord {
 };
 
 // Runs `work` on a new thread of its own, then `resume` on the default main
-// context with the record.
+// context with the record. The operation is in flight from here until `work`
+// has returned; a close or reopen under way refuses it before it starts.
 template <class T, class Work, class Resume>
 void run_async(std::shared_ptr<ConnectionImpl> connection, Work work, Resume resume) {
   auto record = std::make_shared<AsyncRecord<T>>();
   record->connection = std::move(connection);
   record->caller = Core::thread_default_context();
-  std::thread([record, work = std::move(work), resume = std::move(resume)]() mutable {
-    Core::Result<T> outcome = work(*record->connection);
+  auto flight = std::make_unique<ConnectionImpl::Flight>(*record->connection);
+  std::thread([record, flight = std::move(flight), work = std::move(work), resume = std::move(resume)]() mutable {
+    Core::Result<T> outcome =
+        flight->refused() ? Core::Result<T>(Core::fail(kAsyncDomain, -1, kClosedMessage)) : work(*record->connection);
+    flight.reset();
     if (outcome) {
       record->result = std::move(*outcome);
     } else {
@@ -106,6 +127,48 @@ const Core::TypeInfo& ConnectionImpl::static_type() {
 ConnectionImpl::ConnectionImpl() = default;
 ConnectionImpl::~ConnectionImpl() = default;
 
+// Work in flight
+
+ConnectionImpl::Flight::Flight(ConnectionImpl& connection) : m_connection(connection) {
+  std::lock_guard lock(m_connection.m_flight_mutex);
+  ++m_connection.m_in_flight;
+}
+
+ConnectionImpl::Flight::~Flight() {
+  {
+    std::lock_guard lock(m_connection.m_flight_mutex);
+    --m_connection.m_in_flight;
+  }
+  m_connection.m_flight_landed.notify_all();
+}
+
+bool ConnectionImpl::Flight::refused() const {
+  std::lock_guard lock(m_connection.m_flight_mutex);
+  return m_connection.m_quieting > 0;
+}
+
+void ConnectionImpl::quiesce() {
+  std::unique_lock lock(m_flight_mutex);
+  ++m_quieting;
+  while (m_in_flight > 0) {
+    // Again on every round: a statement that started after the last
+    // interrupt runs on otherwise.
+    interrupt();
+    m_flight_landed.wait_for(lock, kInterruptRetry);
+  }
+}
+
+void ConnectionImpl::end_quiet() {
+  std::lock_guard lock(m_flight_mutex);
+  --m_quieting;
+}
+
+void ConnectionImpl::interrupt() {
+  if (m_provider) {
+    m_provider->interrupt();
+  }
+}
+
 std::shared_ptr<Contracts::Database::IInspectable> ConnectionImpl::inspector() {
   std::lock_guard lock(m_collaborators_mutex);
   return m_inspector;
@@ -147,6 +210,17 @@ void ConnectionImpl::set_version(std::string version) {
   m_version = std::move(version);
 }
 
+DBStatus ConnectionImpl::get_status() const {
+  std::lock_guard lock(m_state_mutex);
+  return m_status;
+}
+
+// The status changes here and nowhere else:
+//   any    -> Opened  open_real: the provider opened
+//   Opened -> Failed  open_real: the version read right after it failed
+//   any    -> Failed  open_real: the provider did not open
+//   any    -> Closed  close, when the provider is open
+//   (none)            open_over_ssh, the tunnel does not start: unchanged
 void ConnectionImpl::set_status(DBStatus status) {
   {
     std::lock_guard lock(m_state_mutex);
@@ -174,15 +248,15 @@ Core::Status ConnectionImpl::open(const ServerPtr& server, const Core::ObjectPtr
     m_server = server;
   }
   m_tag = tag;
-  Core::Status opened = open_stored();
-  if (opened) {
-    m_opened.emit(*this);
-  }
-  return opened;
+  return open_after_quiet();
 }
 
-Core::Status ConnectionImpl::reopen() {
+Core::Status ConnectionImpl::reopen() { return open_after_quiet(); }
+
+Core::Status ConnectionImpl::open_after_quiet() {
+  quiesce();
   Core::Status opened = open_stored();
+  end_quiet();
   if (opened) {
     m_opened.emit(*this);
   }
@@ -263,6 +337,9 @@ void ConnectionImpl::reopen_async(Contracts::Database::StatusCompletion done) { 
 void ConnectionImpl::open_stored_async(Contracts::Database::StatusCompletion done) {
   ServerPtr server = get_server();
   TOLVANE_RETURN_IF_FAIL(server != nullptr, "server != NULL");
+  // Work still running on the old handle ends before the open starts.
+  quiesce();
+  end_quiet();
   const bool over_ssh = server->get_ssh_using();
   run_async<std::monostate>(
       self<ConnectionImpl>(),
@@ -289,7 +366,12 @@ void ConnectionImpl::open_stored_async(Contracts::Database::StatusCompletion don
 }
 
 void ConnectionImpl::close() {
-  if (!m_provider || !m_provider->get_is_opened()) {
+  if (!m_provider) {
+    return;
+  }
+  quiesce();
+  if (!m_provider->get_is_opened()) {
+    end_quiet();
     return;
   }
   m_provider->close();
@@ -303,6 +385,7 @@ void ConnectionImpl::close() {
     created_cache->clear();
   }
   set_status(DBStatus::Closed);
+  end_quiet();
   m_closed.emit(*this);
 }
 
@@ -310,7 +393,7 @@ void ConnectionImpl::close() {
 
 Core::Result<std::int64_t> ConnectionImpl::execute_no_query(const std::string& sql, bool in_worker) {
   const std::string key = log_key();
-  LoggingService::info(key_of(key), "SQL: %s", sql.c_str());
+  log_sql(key_of(key), sql);
   auto count = m_provider->execute_affect(sql, in_worker);
   if (count) {
     LoggingService::info(key_of(key), "affected rows: %" G_GINT64_FORMAT, *count);
@@ -320,7 +403,7 @@ Core::Result<std::int64_t> ConnectionImpl::execute_no_query(const std::string& s
 
 Core::Result<ConnectionImpl::TableModelPtr> ConnectionImpl::execute_as_model(const std::string& sql, bool in_worker) {
   const std::string key = log_key();
-  LoggingService::info(key_of(key), "SQL: %s", sql.c_str());
+  log_sql(key_of(key), sql);
   auto model = m_provider->execute_model(sql, in_worker);
   if (model) {
     LoggingService::info(key_of(key), "affected rows: %d", *model ? static_cast<int>((*model)->get_rows().size()) : 0);
@@ -330,7 +413,7 @@ Core::Result<ConnectionImpl::TableModelPtr> ConnectionImpl::execute_as_model(con
 
 Core::Result<ConnectionImpl::ValueObjectPtr> ConnectionImpl::execute_as_scalar(const std::string& sql, bool in_worker) {
   const std::string key = log_key();
-  LoggingService::info(key_of(key), "SQL: %s", sql.c_str());
+  log_sql(key_of(key), sql);
   auto value = m_provider->execute_scalar(sql, in_worker);
   if (value) {
     LoggingService::info(key_of(key), "affected rows: 1");
@@ -340,7 +423,7 @@ Core::Result<ConnectionImpl::ValueObjectPtr> ConnectionImpl::execute_as_scalar(c
 
 Core::Result<ConnectionImpl::DataReaderPtr> ConnectionImpl::execute_reader(const std::string& sql) {
   const std::string key = log_key();
-  LoggingService::info(key_of(key), "SQL: %s", sql.c_str());
+  log_sql(key_of(key), sql);
   auto reader = m_provider->execute_reader(sql);
   if (reader) {
     LoggingService::info(key_of(key), "affected rows: %d", 0);
@@ -350,7 +433,7 @@ Core::Result<ConnectionImpl::DataReaderPtr> ConnectionImpl::execute_reader(const
 
 Core::Result<ConnectionImpl::Results> ConnectionImpl::execute(const std::string& statements, bool in_worker) {
   const std::string key = log_key();
-  LoggingService::info(key_of(key), "SQL: %s", statements.c_str());
+  log_sql(key_of(key), statements);
   auto results = m_provider->execute_statements(statements, in_worker);
   if (results) {
     log_results(key_of(key), *results);
@@ -399,7 +482,7 @@ void execute_on_worker(std::shared_ptr<ConnectionImpl> connection, FailureRule r
 }  // namespace
 
 void ConnectionImpl::execute_no_query_async(const std::string& sql, Contracts::Database::Completion<std::int64_t> done) {
-  LoggingService::info(key_of(log_key()), "SQL: %s", sql.c_str());
+  log_sql(key_of(log_key()), sql);
   execute_on_worker<std::int64_t>(
       self<ConnectionImpl>(), FailureRule::CodeAndMessage,
       [sql](ConnectionImpl& connection) { return connection.m_provider->execute_affect(sql, true); },
@@ -410,7 +493,7 @@ void ConnectionImpl::execute_no_query_async(const std::string& sql, Contracts::D
 }
 
 void ConnectionImpl::execute_as_model_async(const std::string& sql, Contracts::Database::Completion<TableModelPtr> done) {
-  LoggingService::info(key_of(log_key()), "SQL: %s", sql.c_str());
+  log_sql(key_of(log_key()), sql);
   execute_on_worker<TableModelPtr>(
       self<ConnectionImpl>(), FailureRule::CodeAndMessage,
       [sql](ConnectionImpl& connection) { return connection.m_provider->execute_model(sql, true); },
@@ -422,7 +505,7 @@ void ConnectionImpl::execute_as_model_async(const std::string& sql, Contracts::D
 
 void ConnectionImpl::execute_as_scalar_async(const std::string& sql,
                                              Contracts::Database::Completion<ValueObjectPtr> done) {
-  LoggingService::info(key_of(log_key()), "SQL: %s", sql.c_str());
+  log_sql(key_of(log_key()), sql);
   execute_on_worker<ValueObjectPtr>(
       self<ConnectionImpl>(), FailureRule::CodeAndMessage,
       [sql](ConnectionImpl& connection) { return connection.m_provider->execute_scalar(sql, true); },
@@ -430,7 +513,7 @@ void ConnectionImpl::execute_as_scalar_async(const std::string& sql,
 }
 
 void ConnectionImpl::execute_async(const std::string& statements, Contracts::Database::Completion<Results> done) {
-  LoggingService::info(key_of(log_key()), "SQL: %s", statements.c_str());
+  log_sql(key_of(log_key()), statements);
   execute_on_worker<Results>(
       self<ConnectionImpl>(), FailureRule::CodeOrMessage,
       [statements](ConnectionImpl& connection) { return connection.m_provider->execute_statements(statements, true); },

@@ -1,8 +1,11 @@
 #include "tessin/supports/sqlite/provider.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cstring>
+#include <optional>
+#include <thread>
 
 #include <sqlite3.h>
 
@@ -10,6 +13,9 @@
 #include "tessin/core/i18n.hpp"
 #include "tessin/core/property.hpp"
 #include "tessin/core/source_log.hpp"
+#include "tessin/supports/sqlite/sql_lexer.hpp"
+#include "tessin/supports/sqlite/sql_text.hpp"
+#include "tessin/supports/sqlite/statement_splitter.hpp"
 #include "tessin/supports/sqlite/user_authentication.hpp"
 
 namespace Tolvane::Providers::Supports {
@@ -22,65 +28,75 @@ namespace {
 
 bool is_space(char c) { return g_ascii_isspace(c) != FALSE; }
 
-// The byte length to hand to sqlite3_prepare_v2 for NUL-terminated text: with
-// the terminator counted the engine parses in place instead of copying the
-// whole remaining text first (which would make long scripts quadratic).
+// The byte length to hand to sqlite3_prepare_v2 for text whose NUL terminator
+// lies `bytes` bytes ahead: with the terminator counted the engine parses in
+// place instead of copying the whole remaining text first (which would make
+// long scripts quadratic).
 int prepare_length(std::size_t bytes) { return bytes < static_cast<std::size_t>(INT_MAX) ? static_cast<int>(bytes) + 1 : -1; }
 
-// The end of the statement starting at `cursor` in NUL-terminated text: just
-// past the first ';' outside quotes, brackets and comments after which the
-// text is a complete statement (triggers hold ';' inside BEGIN ... END). Used
-// when the engine could not prepare a statement: its tail then points just past
-// the token it stopped at, and running on from there could execute a fragment
-// of the broken statement ("EXPLAN DELETE FROM t" would delete).
+// The end of the statement starting at the token at `cursor`: just past its
+// terminating ';' by the engine's completeness rule (triggers hold ';' inside
+// BEGIN ... END). Used when the engine could not prepare a statement: its
+// tail then points just past the token it stopped at, and running on from
+// there could execute a fragment of the broken statement ("EXPLAN DELETE FROM
+// t" would delete).
 const char* statement_end(const char* cursor, const char* end) {
-  for (const char* p = cursor; p < end; ++p) {
-    auto skip_to = [&p, end](const char* closing) {
-      const char* found = std::search(p + 1, end, closing, closing + std::strlen(closing));
-      p = found < end ? found + std::strlen(closing) - 1 : end - 1;
-    };
-    switch (*p) {
-      case '\'':
-        skip_to("'");
-        break;
-      case '"':
-        skip_to("\"");
-        break;
-      case '`':
-        skip_to("`");
-        break;
-      case '[':
-        skip_to("]");
-        break;
-      case '-':
-        if (p[1] == '-') {
-          skip_to("\n");
-        }
-        break;
-      case '/':
-        if (p[1] == '*') {
-          skip_to("*/");
-        }
-        break;
-      case ';':
-        if (sqlite3_complete(std::string(cursor, p + 1).c_str()) != 0) {
-          return p + 1;
-        }
-        break;
-      default:
-        break;
+  StatementSplitter splitter(std::string_view(cursor, static_cast<std::size_t>(end - cursor)));
+  StatementSpan span;
+  if (!splitter.next(span)) {
+    return end;
+  }
+  return cursor + span.offset + span.length;
+}
+
+// The first token at or after `cursor`, past white space and comments.
+const char* skip_trivia(const char* cursor, const char* end) {
+  SqlLexer lexer(std::string_view(cursor, static_cast<std::size_t>(end - cursor)));
+  SqlToken token;
+  while (lexer.next(token)) {
+    if (!is_trivia(token.kind)) {
+      return cursor + token.offset;
     }
   }
   return end;
 }
 
 Core::Error no_engine() { return Core::Error{"SQLite", -1, Core::_("No database is open.")}; }
+Core::Error no_statement() { return Core::Error{"SQLite", -1, Core::_("No SQL statement to execute.")}; }
+
+// The handle's current error, copied: read it under the engine's connection
+// mutex, in the same hold as the call that caused it.
+Core::Error engine_error(sqlite3* engine) {
+  return Core::Error{"SQLite", sqlite3_errcode(engine), sqlite3_errmsg(engine)};
+}
+
+// How often closing or reopening interrupts statements while it waits for the
+// calls running on the handle to end.
+constexpr std::chrono::milliseconds kInterruptRetry{10};
+
+// A handle's busy timeout and the handle itself, for its busy handler. Lives
+// as the handle's client data, so the engine frees it with the handle (also
+// when the handle outlives the provider as a zombie kept by a reader).
+struct BusyContext {
+  sqlite3* handle;
+  int timeout;
+};
+
+void log_prepare(std::string_view statement) {
+  if (SqlText::may_hold_secret(statement)) {
+    const std::string shown = SqlText::redact(statement);
+    TOLVANE_WARNING("Prepare: %s", shown.c_str());
+  } else {
+    TOLVANE_WARNING("Prepare: %.*s", static_cast<int>(statement.size()), statement.data());
+  }
+}
 
 }  // namespace
 
-void SQLiteProvider::StatementDeleter::operator()(sqlite3_stmt* statement) const noexcept {
-  sqlite3_finalize(statement);
-}
+struct SQLiteProvider::Session {
+  std::shared_lock<std::shared_timed_mutex> lock;
+  sqlite3* engine = nullptr;
+};
 
 const Core::TypeInfo& SQLiteProvider::static_type() {
   static const Core::TypeInfo info(
@@ -99,47 +115,136 @@ SQLiteProvider::SQLiteProvider() {
 SQLiteProvider::~SQLiteProvider() { close(); }
 
 std::string SQLiteProvider::key_of(const std::string& options) {
-  static constexpr std::string_view marker = "PASSWORD=";
-  if (options.find(marker) == std::string::npos) {
-    return {};
+  auto parsed = SQLiteOpenOptions::parse(options);
+  return parsed ? std::move(parsed->key) : std::string();
+}
+
+Core::Result<SQLiteProvider::Session> SQLiteProvider::session() const {
+  Session session{std::shared_lock(m_handle_mutex), m_engine.load(std::memory_order_acquire)};
+  if (session.engine == nullptr) {
+    return Core::fail(no_engine());
   }
-  std::string_view rest = options;
-  while (true) {
-    const std::size_t stop = rest.find_first_of(",; ");
-    const std::string_view piece = rest.substr(0, stop);
-    if (piece.find(marker) != std::string_view::npos) {
-      // The second part when the piece is split at '='.
-      const std::size_t first = piece.find('=');
-      const std::string_view after = piece.substr(first + 1);
-      return std::string(after.substr(0, after.find('=')));
+  return session;
+}
+
+// Opening and closing
+
+int SQLiteProvider::busy_wait(void* data, int count) {
+  // The engine's own delays; the wait is cut into short sleeps so that an
+  // interrupt (Ctrl-C, a closing connection) ends it at once.
+  static constexpr int kDelays[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+  static constexpr int kTotals[] = {0, 1, 3, 8, 18, 33, 53, 78, 103, 128, 178, 228};
+  constexpr int kSteps = static_cast<int>(std::size(kDelays));
+  const auto* context = static_cast<const BusyContext*>(data);
+  int delay = kDelays[std::min(count, kSteps - 1)];
+  const long long prior = count < kSteps ? kTotals[count]
+                                         : kTotals[kSteps - 1] + static_cast<long long>(delay) * (count - kSteps + 1);
+  if (prior + delay > context->timeout) {
+    delay = static_cast<int>(context->timeout - prior);
+    if (delay <= 0) {
+      return 0;
     }
-    if (stop == std::string_view::npos) {
-      return {};
-    }
-    rest.remove_prefix(stop + 1);
   }
+  for (int slept = 0; slept < delay; slept += 10) {
+    if (sqlite3_is_interrupted(context->handle) != 0) {
+      return 0;
+    }
+    g_usleep(static_cast<gulong>(std::min(delay - slept, 10)) * 1000);
+  }
+  return sqlite3_is_interrupted(context->handle) == 0 ? 1 : 0;
+}
+
+std::unique_lock<std::shared_timed_mutex> SQLiteProvider::lock_exclusive() {
+  std::unique_lock lock(m_handle_mutex, std::defer_lock);
+  // Calls running on the handle hold the mutex shared until they end; a long
+  // query would hold off the close, so it is interrupted, and again while
+  // calls keep coming.
+  while (!lock.try_lock_for(kInterruptRetry)) {
+    interrupt();
+  }
+  return lock;
+}
+
+void SQLiteProvider::close_locked() {
+  sqlite3* engine = m_engine.exchange(nullptr, std::memory_order_acq_rel);
+  m_is_opened.store(false, std::memory_order_release);
+  // An interrupt that read the handle before it was taken away finishes
+  // before the handle goes.
+  while (m_interrupters.load(std::memory_order_acquire) != 0) {
+    std::this_thread::yield();
+  }
+  if (engine != nullptr) {
+    // A reader a caller still holds keeps its statement; the _v2 close lets the
+    // handle go once that statement is finalized instead of failing and
+    // leaving the file open.
+    sqlite3_close_v2(engine);
+  }
+}
+
+void SQLiteProvider::interrupt() noexcept {
+  m_interrupters.fetch_add(1, std::memory_order_acq_rel);
+  if (sqlite3* engine = m_engine.load(std::memory_order_acquire)) {
+    sqlite3_interrupt(engine);
+  }
+  m_interrupters.fetch_sub(1, std::memory_order_acq_rel);
+}
+
+Core::Status SQLiteProvider::apply_options(sqlite3* handle, const SQLiteOpenOptions& options) {
+  auto* context = new BusyContext{handle, options.busy_timeout};
+  sqlite3_set_clientdata(handle, "tolvane.busy", context, [](void* data) { delete static_cast<BusyContext*>(data); });
+  sqlite3_busy_handler(handle, &SQLiteProvider::busy_wait, context);
+  if (!options.cipher.empty()) {
+    const int index = sqlite3mc_cipher_index(options.cipher.c_str());
+    if (index <= 0) {
+      std::string known;
+      for (int each = 1; each <= sqlite3mc_cipher_count(); ++each) {
+        known += (each > 1 ? ", " : "") + std::string(sqlite3mc_cipher_name(each));
+      }
+      return Core::fail("SQLite", -1, "unknown cipher \"" + options.cipher + "\" (known: " + known + ")");
+    }
+    sqlite3mc_config(handle, "cipher", index);
+    for (const auto& [name, value] : options.cipher_parameters) {
+      if (sqlite3mc_config_cipher(handle, options.cipher.c_str(), name.c_str(), value) != value) {
+        return Core::fail("SQLite", -1,
+                          "the cipher " + options.cipher + " does not take " + name + "=" + std::to_string(value));
+      }
+    }
+  }
+  if (!options.key.empty()) {
+    const int keyed = sqlite3_key(handle, options.key.data(), static_cast<int>(options.key.size()));
+    if (keyed != SQLITE_OK) {
+      return Core::fail(engine_error(handle));
+    }
+  }
+  return {};
 }
 
 Core::Status SQLiteProvider::open(const Contracts::ServerPtr& server, const std::string&) {
   TOLVANE_RETURN_VAL_IF_FAIL(server != nullptr, "server != NULL", {});
+  auto options = SQLiteOpenOptions::parse(server->get_options());
+  if (!options) {
+    return Core::fail(std::move(options.error()));
+  }
+  auto exclusive = lock_exclusive();
+  // URI file names ("file:x.db?mode=ro&cipher=sqlcipher") are always taken.
+  const int flags = (options->read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
+                    SQLITE_OPEN_URI;
   sqlite3* handle = nullptr;
-  const int code = sqlite3_open(server->get_filename().c_str(), &handle);
+  const int code = sqlite3_open_v2(server->get_filename().c_str(), &handle, flags, nullptr);
   // The new handle replaces the old one whatever the outcome; a failed open
   // keeps it (it carries the error) until the next open, close or destruction.
-  close();
-  m_engine = handle;
+  close_locked();
+  m_engine.store(handle, std::memory_order_release);
   if (handle == nullptr) {
     // Only when the engine could not even allocate a handle.
     return Core::fail("SQLite", code, sqlite3_errstr(code));
   }
+  EngineLock lock(handle);
   if (auto status = raise_error(handle, code); !status) {
     return status;
   }
-  const std::string key = key_of(server->get_options());
-  if (!key.empty()) {
-    if (auto status = raise_error(handle, sqlite3_key(handle, key.data(), static_cast<int>(key.size()))); !status) {
-      return status;
-    }
+  if (auto status = apply_options(handle, *options); !status) {
+    return status;
   }
   if (auto status = UserAuthentication::register_crypt(handle); !status) {
     return status;
@@ -153,39 +258,53 @@ Core::Status SQLiteProvider::open(const Contracts::ServerPtr& server, const std:
 }
 
 void SQLiteProvider::close() {
-  if (m_engine != nullptr) {
-    // A reader a caller still holds keeps its statement; the _v2 close lets the
-    // handle go once that statement is finalized instead of failing and
-    // leaving the file open.
-    sqlite3_close_v2(m_engine);
-    m_engine = nullptr;
-  }
-  m_is_opened.store(false, std::memory_order_release);
+  auto exclusive = lock_exclusive();
+  close_locked();
 }
 
-Core::Result<SQLiteProvider::Statement> SQLiteProvider::prepare_and_step(const std::string& text, int& step_code) {
-  if (m_engine == nullptr) {
-    return Core::fail(no_engine());
+Core::Status SQLiteProvider::rekey(const std::string& new_key) {
+  auto session = this->session();
+  if (!session) {
+    return Core::fail(std::move(session.error()));
   }
+  EngineLock lock(session->engine);
+  const int code = new_key.empty() ? sqlite3_rekey(session->engine, nullptr, 0)
+                                   : sqlite3_rekey(session->engine, new_key.data(), static_cast<int>(new_key.size()));
+  return raise_error(session->engine, code);
+}
+
+// Single statements: each runs in one hold of the engine's connection mutex,
+// from the prepare to the last value read back.
+
+Core::Result<StatementPtr> SQLiteProvider::prepare(sqlite3* engine, const std::string& text) {
   sqlite3_stmt* raw = nullptr;
-  const int prepared = sqlite3_prepare_v2(m_engine, text.c_str(), prepare_length(text.size()), &raw, nullptr);
-  Statement statement(raw);
-  if (auto status = raise_error(m_engine, prepared); !status) {
+  const int prepared = sqlite3_prepare_v2(engine, text.c_str(), prepare_length(text.size()), &raw, nullptr);
+  StatementPtr statement(raw);
+  if (auto status = raise_error(engine, prepared); !status) {
     return Core::fail(std::move(status.error()));
   }
   if (!statement) {
     // Only white space or comments: stepping nothing would report no error.
-    return Core::fail("SQLite", -1, Core::_("No SQL statement to execute."));
+    return Core::fail(no_statement());
   }
-  step_code = sqlite3_step(statement.get());
-  if (auto status = raise_error(m_engine, step_code); !status) {
+  return statement;
+}
+
+Core::Result<StatementPtr> SQLiteProvider::prepare_and_step(sqlite3* engine, const std::string& text,
+                                                            int& step_code) {
+  auto statement = prepare(engine, text);
+  if (!statement) {
+    return statement;
+  }
+  step_code = sqlite3_step(statement->get());
+  if (auto status = raise_error(engine, step_code); !status) {
     return Core::fail(std::move(status.error()));
   }
   return statement;
 }
 
 Core::Result<TableModelPtr> SQLiteProvider::fill(sqlite3_stmt* statement) {
-  auto reader = SQLiteReader::create(m_engine, statement, SQLiteReader::Ownership::Borrow);
+  auto reader = SQLiteReader::create(sqlite3_db_handle(statement), statement);
   const int count = reader->get_field_count();
   auto model = TableModel::create();
   auto& columns = model->get_columns();
@@ -230,8 +349,13 @@ Core::Result<TableModelPtr> SQLiteProvider::fill(sqlite3_stmt* statement) {
 }
 
 Core::Result<TableModelPtr> SQLiteProvider::execute_model(const std::string& statement, bool) {
+  auto session = this->session();
+  if (!session) {
+    return Core::fail(std::move(session.error()));
+  }
+  EngineLock lock(session->engine);
   int step = 0;
-  auto prepared = prepare_and_step(statement, step);
+  auto prepared = prepare_and_step(session->engine, statement, step);
   if (!prepared) {
     return Core::fail(std::move(prepared.error()));
   }
@@ -242,35 +366,45 @@ Core::Result<TableModelPtr> SQLiteProvider::execute_model(const std::string& sta
 }
 
 Core::Result<std::int64_t> SQLiteProvider::execute_affect(const std::string& statement, bool) {
+  auto session = this->session();
+  if (!session) {
+    return Core::fail(std::move(session.error()));
+  }
+  EngineLock lock(session->engine);
   int step = 0;
-  auto prepared = prepare_and_step(statement, step);
+  auto prepared = prepare_and_step(session->engine, statement, step);
   if (!prepared) {
     return Core::fail(std::move(prepared.error()));
   }
   if (step != SQLITE_ROW) {
-    return static_cast<std::int64_t>(sqlite3_changes64(m_engine));
+    return static_cast<std::int64_t>(sqlite3_changes64(session->engine));
   }
   std::int64_t count = 1;
   int code = SQLITE_ROW;
   while ((code = sqlite3_step(prepared->get())) == SQLITE_ROW) {
     ++count;
   }
-  if (auto status = raise_error(m_engine, code); !status) {
+  if (auto status = raise_error(session->engine, code); !status) {
     return Core::fail(std::move(status.error()));
   }
   return count;
 }
 
 Core::Result<ValueObjectPtr> SQLiteProvider::execute_scalar(const std::string& statement, bool) {
+  auto session = this->session();
+  if (!session) {
+    return Core::fail(std::move(session.error()));
+  }
+  EngineLock lock(session->engine);
   int step = 0;
-  auto prepared = prepare_and_step(statement, step);
+  auto prepared = prepare_and_step(session->engine, statement, step);
   if (!prepared) {
     return Core::fail(std::move(prepared.error()));
   }
   if (step != SQLITE_ROW) {
-    return Contracts::ValueUInt64::create(static_cast<std::uint64_t>(sqlite3_changes64(m_engine)));
+    return Contracts::ValueUInt64::create(static_cast<std::uint64_t>(sqlite3_changes64(session->engine)));
   }
-  auto reader = SQLiteReader::create(m_engine, prepared->get(), SQLiteReader::Ownership::Borrow);
+  auto reader = SQLiteReader::create(session->engine, prepared->get());
   auto value = reader->get_value(0);
   if (auto closed = reader->close(); !closed) {
     return Core::fail(std::move(closed.error()));
@@ -279,106 +413,225 @@ Core::Result<ValueObjectPtr> SQLiteProvider::execute_scalar(const std::string& s
 }
 
 Core::Result<std::shared_ptr<Contracts::IDataReader>> SQLiteProvider::execute_reader(const std::string& statement) {
+  auto session = this->session();
+  if (!session) {
+    return Core::fail(std::move(session.error()));
+  }
+  EngineLock lock(session->engine);
   int step = 0;
-  auto prepared = prepare_and_step(statement, step);
+  auto prepared = prepare_and_step(session->engine, statement, step);
   if (!prepared) {
     return Core::fail(std::move(prepared.error()));
   }
   if (step != SQLITE_ROW) {
     return Core::fail("SQLite", -1, "No data return by non-select statement");
   }
-  return std::shared_ptr<Contracts::IDataReader>(
-      SQLiteReader::create(m_engine, prepared->release(), SQLiteReader::Ownership::Own));
+  return std::shared_ptr<Contracts::IDataReader>(SQLiteReader::adopt(session->engine, std::move(*prepared)));
 }
 
-Core::Result<std::vector<Core::ObjectPtr>> SQLiteProvider::execute_statements(const std::string& statements, bool) {
-  if (m_engine == nullptr) {
+Core::Result<SQLiteReaderPtr> SQLiteProvider::execute_prepared(const std::string& sql,
+                                                               const SQLiteParameters& parameters) {
+  auto session = this->session();
+  if (!session) {
+    return Core::fail(std::move(session.error()));
+  }
+  sqlite3* engine = session->engine;
+  EngineLock lock(engine);
+  auto statement = prepare(engine, sql);
+  if (!statement) {
+    return Core::fail(std::move(statement.error()));
+  }
+  if (auto bound = bind_parameters(statement->get(), parameters); !bound) {
+    return Core::fail(std::move(bound.error()));
+  }
+  const std::int64_t total_before = sqlite3_total_changes64(engine);
+  const int step = sqlite3_step(statement->get());
+  if (auto status = raise_error(engine, step); !status) {
+    return Core::fail(std::move(status.error()));
+  }
+  auto reader = SQLiteReader::adopt(engine, std::move(*statement));
+  reader->started_locked(step, total_before);
+  return reader;
+}
+
+// Scripts
+
+Core::Status SQLiteProvider::execute_script(const std::string& script, const ScriptVisitor& visit) {
+  return run_script(script, visit, false);
+}
+
+Core::Status SQLiteProvider::run_script(const std::string& script, const ScriptVisitor& visit, bool report_empty) {
+  // The engine reads text only up to a NUL byte: the rest of the script
+  // would silently not run.
+  if (const std::size_t nul = script.find('\0'); nul != std::string::npos) {
+    return Core::fail("SQLite", -1, "the script contains a NUL byte at offset " + std::to_string(nul));
+  }
+  if (m_engine.load(std::memory_order_acquire) == nullptr) {
     return Core::fail(no_engine());
   }
-  const char* first = statements.c_str();
-  const char* last = first + statements.size();
-  while (first < last && is_space(*first)) {
-    ++first;
+  const char* const base = script.c_str();
+  // The script's own NUL terminator: each prepare parses in place up to it.
+  const char* const terminator = base + script.size();
+  const char* end = terminator;
+  while (end > base && is_space(end[-1])) {
+    --end;
   }
-  while (last > first && is_space(last[-1])) {
-    --last;
-  }
-  // One stripped copy, NUL-terminated right at its end, so each prepare parses
-  // in place (see prepare_length).
-  const std::string text(first, last);
-  const char* cursor = text.c_str();
-  const char* const end = cursor + text.size();
-  std::vector<Core::ObjectPtr> results;
+  const char* cursor = base;
+  const char* counted = base;
+  std::size_t line = 1;
   while (cursor < end) {
-    sqlite3_stmt* raw = nullptr;
-    const char* tail = nullptr;
-    const int prepared = sqlite3_prepare_v2(m_engine, cursor, prepare_length(static_cast<std::size_t>(end - cursor)),
-                                            &raw, &tail);
-    Statement statement(raw);
-    // Where the statement ends; never where it started, or this would loop.
-    const char* next = prepared != SQLITE_OK || tail == nullptr || tail <= cursor || tail > end
-                           ? statement_end(cursor, end)
-                           : tail;
-    const char* shown = next;
+    const char* first_token = skip_trivia(cursor, end);
+    if (first_token >= end) {
+      break;
+    }
+    cursor = first_token;
+    line += static_cast<std::size_t>(std::count(counted, cursor, '\n'));
+    counted = cursor;
+
+    const char* next = nullptr;
+    bool empty = false;
+    Core::Result<SQLiteReaderPtr> outcome = SQLiteReaderPtr();
+    {
+      // Taken per statement, so that `visit` runs without it and may use the
+      // provider (a rollback after a failure, for instance).
+      auto session = this->session();
+      if (!session) {
+        return Core::fail(std::move(session.error()));
+      }
+      sqlite3* engine = session->engine;
+      EngineLock lock(engine);
+      sqlite3_stmt* raw = nullptr;
+      const char* tail = nullptr;
+      const int prepared = sqlite3_prepare_v2(engine, cursor,
+                                              prepare_length(static_cast<std::size_t>(terminator - cursor)), &raw,
+                                              &tail);
+      StatementPtr statement(raw);
+      // Where the statement ends; never where it started, or this would loop.
+      next = prepared != SQLITE_OK || tail == nullptr || tail <= cursor || tail > terminator
+                 ? statement_end(cursor, end)
+                 : tail;
+      if (prepared != SQLITE_OK) {
+        outcome = Core::fail(engine_error(engine));
+      } else if (!statement) {
+        // A lone ';': nothing to run.
+        empty = true;
+        outcome = Core::fail(engine_error(engine));
+      } else {
+        const std::int64_t total_before = sqlite3_total_changes64(engine);
+        const int step = sqlite3_step(statement.get());
+        if (step != SQLITE_ROW && step != SQLITE_DONE) {
+          outcome = Core::fail(engine_error(engine));
+        } else {
+          auto reader = SQLiteReader::adopt(engine, std::move(statement));
+          reader->started_locked(step, total_before);
+          outcome = std::move(reader);
+        }
+      }
+    }
+    const char* shown = std::min(next, end);
     while (shown > cursor && is_space(shown[-1])) {
       --shown;
     }
-    TOLVANE_WARNING("Prepare: %.*s", static_cast<int>(shown - cursor), cursor);
-    if (prepared != SQLITE_OK || !statement) {
-      results.push_back(Contracts::ValueError::create(sqlite3_errcode(m_engine), sqlite3_errmsg(m_engine)));
-    } else {
-      const int step = sqlite3_step(statement.get());
-      if (step == SQLITE_ROW) {
-        auto model = fill(statement.get());
-        if (!model) {
-          return Core::fail(std::move(model.error()));
-        }
-        results.push_back(std::move(*model));
-      } else if (step == SQLITE_DONE) {
-        results.push_back(Contracts::ValueUInt64::create(static_cast<std::uint64_t>(sqlite3_changes64(m_engine))));
-      } else {
-        results.push_back(Contracts::ValueError::create(sqlite3_errcode(m_engine), sqlite3_errmsg(m_engine)));
+    const ScriptStep step{std::string_view(cursor, static_cast<std::size_t>(shown - cursor)),
+                          static_cast<std::size_t>(cursor - base), line};
+    log_prepare(step.text);
+    if (!empty || report_empty) {
+      if (!visit(step, outcome)) {
+        return {};
       }
     }
     cursor = next;
-    while (cursor < end && is_space(*cursor)) {
-      ++cursor;
-    }
+  }
+  // What is left is only comments, which the engine gives no statement for.
+  if (report_empty && cursor < end) {
+    const ScriptStep step{std::string_view(cursor, static_cast<std::size_t>(end - cursor)),
+                          static_cast<std::size_t>(cursor - base), line};
+    log_prepare(step.text);
+    Core::Result<SQLiteReaderPtr> nothing = Core::fail(Core::Error{"SQLite", SQLITE_OK, sqlite3_errstr(SQLITE_OK)});
+    visit(step, nothing);
+  }
+  return {};
+}
+
+Core::Result<std::vector<Core::ObjectPtr>> SQLiteProvider::execute_statements(const std::string& statements, bool) {
+  std::vector<Core::ObjectPtr> results;
+  std::optional<Core::Error> aborted;
+  auto ran = run_script(
+      statements,
+      [&](const ScriptStep&, Core::Result<SQLiteReaderPtr>& outcome) {
+        if (outcome.has_value()) {
+          const SQLiteReaderPtr reader = std::move(outcome.value());
+          if (!reader->has_row()) {
+            const std::int64_t changes = std::max<std::int64_t>(reader->changes(), 0);
+            results.push_back(Contracts::ValueUInt64::create(static_cast<std::uint64_t>(changes)));
+            return true;
+          }
+          auto model = fill(reader->m_statement);
+          if (!model) {
+            aborted = std::move(model.error());
+            return false;
+          }
+          results.push_back(std::move(*model));
+          return true;
+        }
+        results.push_back(Contracts::ValueError::create(outcome.error().code, outcome.error().message));
+        return true;
+      },
+      true);
+  if (!ran) {
+    return Core::fail(std::move(ran.error()));
+  }
+  if (aborted) {
+    return Core::fail(std::move(*aborted));
   }
   return results;
 }
 
-Core::Status SQLiteProvider::run(const char* sql) {
+// Transactions
+
+Core::Status SQLiteProvider::run(sqlite3* engine, const char* sql) {
   // The engine's own error text from sqlite3_exec is not needed: the handle
   // holds the same error.
-  return raise_error(m_engine, sqlite3_exec(m_engine, sql, nullptr, nullptr, nullptr));
+  return raise_error(engine, sqlite3_exec(engine, sql, nullptr, nullptr, nullptr));
 }
 
 Core::Result<bool> SQLiteProvider::transaction() {
-  if (m_engine == nullptr) {
-    return Core::fail(no_engine());
+  auto session = this->session();
+  if (!session) {
+    return Core::fail(std::move(session.error()));
   }
-  if (sqlite3_get_autocommit(m_engine) == 0) {
+  EngineLock lock(session->engine);
+  if (sqlite3_get_autocommit(session->engine) == 0) {
     return true;
   }
-  if (auto status = run("BEGIN"); !status) {
+  if (auto status = run(session->engine, "BEGIN"); !status) {
     return Core::fail(std::move(status.error()));
   }
   return true;
 }
 
 Core::Status SQLiteProvider::commit() {
-  if (m_engine == nullptr || sqlite3_get_autocommit(m_engine) != 0) {
+  auto session = this->session();
+  if (!session) {
     return {};
   }
-  return run("COMMIT");
+  EngineLock lock(session->engine);
+  if (sqlite3_get_autocommit(session->engine) != 0) {
+    return {};
+  }
+  return run(session->engine, "COMMIT");
 }
 
 Core::Status SQLiteProvider::rollback() {
-  if (m_engine == nullptr || sqlite3_get_autocommit(m_engine) != 0) {
+  auto session = this->session();
+  if (!session) {
     return {};
   }
-  return run("ROLLBACK");
+  EngineLock lock(session->engine);
+  if (sqlite3_get_autocommit(session->engine) != 0) {
+    return {};
+  }
+  return run(session->engine, "ROLLBACK");
 }
 
 }  // namespace Tolvane::Providers::Supports

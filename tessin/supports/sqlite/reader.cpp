@@ -5,6 +5,7 @@
 #include "tessin/contracts/values.hpp"
 #include "tessin/core/i18n.hpp"
 #include "tessin/core/property.hpp"
+#include "tessin/supports/sqlite/sql_text.hpp"
 
 namespace Tolvane::Providers::Supports {
 
@@ -27,19 +28,46 @@ const Core::TypeInfo& SQLiteReader::static_type() {
   return info;
 }
 
-SQLiteReader::SQLiteReader(sqlite3* connection, sqlite3_stmt* stmt, Ownership ownership) noexcept
-    : m_connection(connection), m_statement(stmt), m_ownership(ownership) {}
-
-SQLiteReader::~SQLiteReader() {
-  if (m_ownership == Ownership::Own && m_statement != nullptr) {
-    sqlite3_finalize(m_statement);
+SQLiteReader::SQLiteReader(sqlite3* connection, sqlite3_stmt* borrowed, StatementPtr owned) noexcept
+    : m_connection(connection), m_owned(std::move(owned)), m_statement(m_owned ? m_owned.get() : borrowed) {
+  if (m_statement != nullptr) {
+    m_is_query = sqlite3_column_count(m_statement) > 0;
+    m_is_readonly = sqlite3_stmt_readonly(m_statement) != 0;
+    m_kind = SqlText::first_keyword(sqlite3_sql(m_statement));
   }
 }
 
-SQLiteReaderPtr SQLiteReader::create(sqlite3* connection, sqlite3_stmt* stmt, Ownership ownership) {
+SQLiteReaderPtr SQLiteReader::create(sqlite3* connection, sqlite3_stmt* stmt) {
   TOLVANE_RETURN_VAL_IF_FAIL(connection != nullptr, "connection != NULL", nullptr);
   TOLVANE_RETURN_VAL_IF_FAIL(stmt != nullptr, "stmt != NULL", nullptr);
-  return std::make_shared<SQLiteReader>(connection, stmt, ownership);
+  return std::make_shared<SQLiteReader>(connection, stmt, nullptr);
+}
+
+SQLiteReaderPtr SQLiteReader::adopt(sqlite3* connection, StatementPtr stmt) {
+  TOLVANE_RETURN_VAL_IF_FAIL(connection != nullptr, "connection != NULL", nullptr);
+  TOLVANE_RETURN_VAL_IF_FAIL(stmt != nullptr, "stmt != NULL", nullptr);
+  return std::make_shared<SQLiteReader>(connection, nullptr, std::move(stmt));
+}
+
+void SQLiteReader::started_locked(int step_code, std::int64_t total_before) noexcept {
+  m_total_before = total_before;
+  m_has_row = step_code == SQLITE_ROW;
+  if (step_code == SQLITE_DONE) {
+    m_is_closed = true;
+    finished_locked();
+  }
+}
+
+void SQLiteReader::finished_locked() noexcept {
+  // sqlite3_changes64 keeps the count of the last INSERT, UPDATE or DELETE
+  // when a statement of another kind finishes; a statement that left the
+  // engine's running total where it was changed nothing itself.
+  if (m_is_readonly ||
+      (m_total_before >= 0 && sqlite3_total_changes64(m_connection) == m_total_before)) {
+    m_changes = 0;
+  } else {
+    m_changes = sqlite3_changes64(m_connection);
+  }
 }
 
 Core::Result<int> SQLiteReader::bulk() { return 0; }
@@ -49,12 +77,17 @@ Core::Result<bool> SQLiteReader::read() {
   if (m_is_closed || m_statement == nullptr) {
     return false;
   }
+  // The step and what it leaves on the handle (error, change count) are read
+  // as one unit: another thread's statement on this handle would overwrite them.
+  EngineLock lock(m_connection);
   const int code = sqlite3_step(m_statement);
   if (code == SQLITE_ROW) {
     return true;
   }
+  m_has_row = false;
   if (code == SQLITE_DONE) {
     m_is_closed = true;
+    finished_locked();
     return false;
   }
   auto status = raise_error(m_connection, code);
@@ -66,16 +99,17 @@ Core::Result<bool> SQLiteReader::read() {
 
 Core::Status SQLiteReader::close() {
   m_is_closed = true;
-  if (m_statement != nullptr) {
-    if (m_ownership == Ownership::Own) {
-      sqlite3_finalize(m_statement);
-    }
-    m_statement = nullptr;
-  }
+  m_has_row = false;
+  m_statement = nullptr;
+  m_owned.reset();
   return {};
 }
 
 Core::Result<std::string> SQLiteReader::get_name(Column col) {
+  // The engine has no guard for a null statement here.
+  if (m_statement == nullptr) {
+    return std::string();
+  }
   const char* name = sqlite3_column_name(m_statement, col);
   return std::string(name != nullptr ? name : "");
 }
@@ -137,8 +171,11 @@ Core::Result<std::string> SQLiteReader::text_of(Column col) const {
   if (text == nullptr) {
     // A null cell has no text; any other cell without one ran out of memory
     // while the engine converted it.
-    if (sqlite3_column_type(m_statement, col) != SQLITE_NULL && sqlite3_errcode(m_connection) == SQLITE_NOMEM) {
-      return Core::fail(allocation_failure());
+    if (sqlite3_column_type(m_statement, col) != SQLITE_NULL) {
+      EngineLock lock(m_connection);
+      if (sqlite3_errcode(m_connection) == SQLITE_NOMEM) {
+        return Core::fail(allocation_failure());
+      }
     }
     return std::string();
   }

@@ -5,16 +5,13 @@
 
 #include <sqlite3.h>
 
+#include "tessin/supports/sqlite/statement_handle.hpp"
+
 namespace Tolvane::Providers::Supports::UserAuthentication {
 
 namespace {
 
 constexpr int kSaltSize = 8;
-
-struct StatementDeleter {
-  void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
 Core::Error engine_error(sqlite3* database) {
   return Core::Error{"SQLite", sqlite3_errcode(database), sqlite3_errmsg(database)};
@@ -50,7 +47,7 @@ Core::Result<bool> has_user_table(sqlite3* database) {
   int code = sqlite3_prepare_v2(
       database, "SELECT 1 FROM \"main\".sqlite_schema WHERE type = 'table' AND name = 'sqlite_user' COLLATE NOCASE",
       -1, &raw, nullptr);
-  Statement statement(raw);
+  StatementPtr statement(raw);
   if (code != SQLITE_OK) {
     return Core::fail(engine_error(database));
   }
@@ -68,7 +65,7 @@ Core::Status check_login(sqlite3* database, const std::string& username, const s
   sqlite3_stmt* raw = nullptr;
   int code = sqlite3_prepare_v2(database, "SELECT pw=sqlite_crypt(?1,pw), isAdmin FROM \"main\".sqlite_user WHERE uname=?2",
                                 -1, &raw, nullptr);
-  Statement statement(raw);
+  StatementPtr statement(raw);
   if (code != SQLITE_OK) {
     return Core::fail(engine_error(database));
   }

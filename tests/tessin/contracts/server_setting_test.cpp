@@ -169,8 +169,51 @@ TEST(ServerSetting, SavingNeedsAFileNameAndAWritableFolder) {
   ASSERT_FALSE(setting->load(file).has_value());
   auto failed = setting->save();
   ASSERT_FALSE(failed.has_value());
-  EXPECT_EQ(failed.error().domain, "g-file-error-quark");
+  EXPECT_EQ(failed.error().domain, Core::Error::gio_domain());
+  EXPECT_NE(failed.error().message.find(file), std::string::npos) << failed.error().message;
   EXPECT_FALSE(g_file_test(dir.file("no").c_str(), G_FILE_TEST_EXISTS));
+}
+
+TEST(ServerSetting, UpdatesOfTwoHoldersOfOneFileBothSurvive) {
+  TempDir dir;
+  const std::string file = dir.file("servers.json");
+  auto first = ServerSetting::create();
+  auto second = ServerSetting::create();
+  ASSERT_FALSE(first->load(file).has_value()) << "no file yet";
+  ASSERT_FALSE(second->load(file).has_value());
+
+  auto add = [](const std::string& title) {
+    return [title](ServerSetting& fresh) -> Core::Status {
+      fresh.append(named(title), "", "");
+      return {};
+    };
+  };
+  ASSERT_TRUE(first->update(add("one")).has_value());
+  ASSERT_TRUE(second->update(add("two")).has_value()) << "re-reads what the first one wrote";
+  EXPECT_EQ(titles(second->unite_servers()), (std::vector<std::string>{"one", "two"}));
+
+  const std::string before = read_text(file);
+  auto refused = first->update([](ServerSetting& fresh) -> Core::Status {
+    fresh.append(named("three"), "", "");
+    return Core::fail("test", 1, "refused");
+  });
+  ASSERT_FALSE(refused.has_value());
+  EXPECT_EQ(refused.error().message, "refused");
+  EXPECT_EQ(read_text(file), before) << "a failed change writes nothing";
+
+  write_text(file, "{\"servers\": [");
+  EXPECT_FALSE(first->update(add("four")).has_value()) << "a file it cannot read is not replaced";
+  EXPECT_EQ(read_text(file), "{\"servers\": [");
+}
+
+TEST(ServerSetting, ADeeplyNestedFileIsRefusedWithAJsonError) {
+  TempDir dir;
+  const std::string file = dir.file("servers.json");
+  write_text(file, "{\"servers\": " + std::string(200000, '[') + std::string(200000, ']') + "}");
+  auto setting = ServerSetting::create();
+  auto loaded = setting->load(file);
+  ASSERT_FALSE(loaded.has_value());
+  EXPECT_EQ(loaded.error().domain, "JSON");
 }
 
 }  // namespace

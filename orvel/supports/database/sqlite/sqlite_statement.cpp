@@ -166,10 +166,12 @@ std::string SQLiteStatement::rename_object(DBObject type, S, S user_schema, S ol
 
 std::string SQLiteStatement::build_sql_for_view(S user_schema, S old_name, S new_name) {
   // A quoted name may hold blanks and its own doubled quote; the last
-  // alternative takes unquoted names.
+  // alternative takes unquoted names. A column list may follow the name
+  // ("CREATE VIEW v(x, "y z") AS ..."); it is kept as written.
   static const Core::Regex kCreateView(
       "CREATE VIEW\\s+(?<name>\"(?:[^\"]|\"\")*\"|`(?:[^`]|``)*`|'(?:[^']|'')*'|\\[[^\\]]*\\]|[\\w`'\"\\[\\]]+)"
-      "\\s+as",
+      "(?:(?<columns>\\s*\\((?:[^()\"'`\\[]|\"(?:[^\"]|\"\")*\"|'(?:[^']|'')*'|`(?:[^`]|``)*`|\\[[^\\]]*\\])*\\))\\s*"
+      "|\\s+)as",
       G_REGEX_CASELESS | G_REGEX_MULTILINE);
   auto model = connection()->execute_as_model("SELECT sql FROM " + sq(user_schema) +
                                                   ".sqlite_master WHERE type = 'view' and name = " + sq(old_name),
@@ -182,7 +184,16 @@ std::string SQLiteStatement::build_sql_for_view(S user_schema, S old_name, S new
   if (!sql) {
     return {};
   }
-  return kCreateView.replace_literal(sql->to_string(), "CREATE VIEW " + bracketed(new_name) + " as") + ";";
+  // The replacement is read by GRegex, for which a backslash is special.
+  std::string replacement = "CREATE VIEW ";
+  for (char c : bracketed(new_name)) {
+    if (c == '\\') {
+      replacement.push_back('\\');
+    }
+    replacement.push_back(c);
+  }
+  replacement += "\\g<columns> as";
+  return kCreateView.replace(sql->to_string(), replacement.c_str()) + ";";
 }
 
 std::string SQLiteStatement::drop_object(DBObject type, S, S, S object_name, S) {

@@ -14,6 +14,7 @@ using Contracts::Database::DBStatus;
 using Contracts::Database::IConnection;
 using Providers::Contracts::TableModel;
 using Providers::Contracts::TableModelPtr;
+using Providers::Contracts::ValueError;
 using Providers::Contracts::ValueObjectPtr;
 
 // Generous bound for a completion to arrive; the tests never measure time.
@@ -312,6 +313,115 @@ TEST_F(AsyncConnectionTest, ACompletionReachesAnotherThreadsContext) {
   EXPECT_EQ(ran_on, caller);
   ASSERT_TRUE(outcome->has_value());
   EXPECT_EQ((**outcome)->get_rows().size(), 2u);
+}
+
+// A hundred operations in flight on one connection, failing and succeeding
+// mixed: each completion carries exactly its own outcome.
+TEST_F(AsyncConnectionTest, AHundredOperationsInFlightReportTheirOwnOutcomes) {
+  auto connection = open("load.db");
+  ASSERT_TRUE(connection->execute(
+      "CREATE TABLE t(a INTEGER PRIMARY KEY, b);"
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) INSERT INTO t SELECT i, 0 FROM n;",
+      false));
+  constexpr int kEach = 25;
+  std::vector<std::unique_ptr<ResultLanding<std::int64_t>>> updates;
+  std::vector<std::unique_ptr<ResultLanding<TableModelPtr>>> failing;
+  std::vector<std::unique_ptr<ResultLanding<ValueObjectPtr>>> scalars;
+  std::vector<std::unique_ptr<ResultLanding<IConnection::Results>>> scripts;
+  for (int i = 0; i < kEach; ++i) {
+    updates.push_back(std::make_unique<ResultLanding<std::int64_t>>());
+    // Rows a % 25 == i with a <= 25 * (i + 1): exactly i + 1 of them.
+    connection->execute_no_query_async("UPDATE t SET b = b + 1 WHERE a % 25 = " + std::to_string(i) +
+                                           " AND a <= " + std::to_string(25 * (i + 1)),
+                                       updates.back()->callback());
+    failing.push_back(std::make_unique<ResultLanding<TableModelPtr>>());
+    connection->execute_as_model_async("SELECT * FROM nope_" + std::to_string(i), failing.back()->callback());
+    scalars.push_back(std::make_unique<ResultLanding<ValueObjectPtr>>());
+    connection->execute_as_scalar_async("SELECT " + std::to_string(i) + " * 3", scalars.back()->callback());
+    scripts.push_back(std::make_unique<ResultLanding<IConnection::Results>>());
+    connection->execute_async("SELECT " + std::to_string(i) + "; SELECT * FROM gone_" + std::to_string(i) + ";",
+                              scripts.back()->callback());
+  }
+  for (int i = 0; i < kEach; ++i) {
+    const auto at = static_cast<std::size_t>(i);
+    const auto& update = updates[at]->wait();
+    ASSERT_TRUE(update.has_value()) << update.error().message;
+    EXPECT_EQ(*update, i + 1) << i;
+    const auto& failure = failing[at]->wait();
+    ASSERT_FALSE(failure.has_value()) << i;
+    EXPECT_EQ(failure.error(), (Core::Error{"default", 1, "no such table: nope_" + std::to_string(i)}));
+    const auto& scalar = scalars[at]->wait();
+    ASSERT_TRUE(scalar.has_value());
+    EXPECT_EQ((*scalar)->to_string(), std::to_string(i * 3));
+    const auto& script = scripts[at]->wait();
+    ASSERT_TRUE(script.has_value());
+    ASSERT_EQ(script->size(), 2u);
+    EXPECT_EQ(std::dynamic_pointer_cast<TableModel>((*script)[0])->get_value_at(0, 0)->to_string(), std::to_string(i));
+    auto error = std::dynamic_pointer_cast<ValueError>((*script)[1]);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->get_message(), "no such table: gone_" + std::to_string(i));
+  }
+}
+
+// Closing with long operations in flight: they are interrupted or refused,
+// the close waits for them, and the handle goes only afterwards.
+TEST_F(AsyncConnectionTest, ClosingWithWorkInFlightStopsItFirst) {
+  auto connection = open("closing.db");
+  const std::string endless =
+      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n";
+  std::vector<std::unique_ptr<ResultLanding<ValueObjectPtr>>> slots;
+  for (int i = 0; i < 40; ++i) {
+    slots.push_back(std::make_unique<ResultLanding<ValueObjectPtr>>());
+    connection->execute_as_scalar_async(endless, slots.back()->callback());
+  }
+  connection->close();
+  EXPECT_EQ(connection->get_status(), DBStatus::Closed);
+  for (const auto& slot : slots) {
+    const auto& outcome = slot->wait();
+    ASSERT_FALSE(outcome.has_value());
+    const Core::Error& error = outcome.error();
+    EXPECT_TRUE(error == (Core::Error{"default", 9, "interrupted"}) ||
+                error == (Core::Error{"default", -1, "The connection is closed."}) ||
+                error == (Core::Error{"default", -1, "No database is open."}))
+        << error.code << " " << error.message;
+  }
+}
+
+TEST_F(AsyncConnectionTest, ReopeningWithWorkInFlightStopsItFirst) {
+  auto connection = open("reopen.db");
+  std::vector<std::unique_ptr<ResultLanding<ValueObjectPtr>>> slots;
+  for (int i = 0; i < 20; ++i) {
+    slots.push_back(std::make_unique<ResultLanding<ValueObjectPtr>>());
+    connection->execute_as_scalar_async(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n",
+        slots.back()->callback());
+  }
+  ASSERT_TRUE(connection->reopen().has_value());
+  EXPECT_EQ(connection->get_status(), DBStatus::Opened);
+  for (const auto& slot : slots) {
+    EXPECT_FALSE(slot->wait().has_value());
+  }
+  // The reopened handle works, and an interrupt aimed at the old work does
+  // not stop new statements.
+  auto value = connection->execute_as_scalar("SELECT 6 * 7", false);
+  ASSERT_TRUE(value.has_value()) << value.error().message;
+  EXPECT_EQ((*value)->to_string(), "42");
+}
+
+TEST_F(AsyncConnectionTest, SecretsNeverReachTheLogs) {
+  auto connection = open("secret.db");
+  ASSERT_TRUE(connection->execute_no_query("PRAGMA rekey = 'hunter2'", false).has_value());
+  ASSERT_TRUE(connection->execute("PRAGMA rekey = 'hunter3'; SELECT 1;", false).has_value());
+  ResultLanding<std::int64_t> landing;
+  connection->execute_no_query_async("pragma ReKey='hunter4'", landing.callback());
+  EXPECT_TRUE(landing.wait().has_value());
+  connection->close();
+  const std::string log = main_log();
+  EXPECT_NE(log.find("SQL: PRAGMA rekey = '***'"), std::string::npos) << log;
+  EXPECT_EQ(log.find("hunter"), std::string::npos) << log;
+  for (const auto& line : m_log.lines()) {
+    EXPECT_EQ(line.message.find("hunter"), std::string::npos) << line.message;
+  }
 }
 
 }  // namespace

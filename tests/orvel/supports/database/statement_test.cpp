@@ -501,6 +501,20 @@ TEST_F(ViewRenameTest, NamesWithQuoteCharacters) {
   EXPECT_EQ(rename("a]b", "[v]"), (std::vector<std::string>{"O'Brien", "[v]", "my view"}));
 }
 
+TEST_F(ViewRenameTest, AColumnListAfterTheNameIsKept) {
+  auto made = m_connection->execute(
+      "CREATE VIEW v1(x) AS SELECT a FROM t;"
+      "CREATE VIEW \"v 2\" (\"a (b)\", y)AS SELECT a, b FROM t;",
+      false);
+  ASSERT_TRUE(made.has_value());
+  EXPECT_EQ(m_sqlite->rename_object(DBObject::View, "", "main", "v1", "w\\1"), "CREATE VIEW [w\\1](x) as SELECT a FROM t;");
+  EXPECT_EQ(rename("v1", "w1"), (std::vector<std::string>{"O'Brien", "my view", "v", "v 2", "w1"}));
+  EXPECT_EQ(rename("v 2", "w2"), (std::vector<std::string>{"O'Brien", "my view", "v", "w1", "w2"}));
+  auto columns = m_connection->execute_as_model("SELECT * FROM w2", false);
+  ASSERT_TRUE(columns.has_value());
+  EXPECT_EQ((*columns)->get_columns()[0]->get_name(), "a (b)");
+}
+
 TEST_F(ViewRenameTest, NamesWithBlanks) {
   EXPECT_EQ(rename("my view", "your view"), (std::vector<std::string>{"O'Brien", "v", "your view"}));
   EXPECT_EQ(rename("your view", "v2"), (std::vector<std::string>{"O'Brien", "v", "v2"}));

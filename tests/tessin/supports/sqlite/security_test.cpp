@@ -11,7 +11,7 @@ TEST(SQLiteKey, TheKeyIsTheFirstPasswordPieceUpToItsSeparator) {
   EXPECT_EQ(SQLiteProvider::key_of("mode=rw, PASSWORD=a1 PASSWORD=b2"), "a1");
   EXPECT_EQ(SQLiteProvider::key_of("mode=rw;PASSWORD="), "");
   EXPECT_EQ(SQLiteProvider::key_of("password=secret"), "") << "the marker is case-sensitive";
-  EXPECT_EQ(SQLiteProvider::key_of("PASSWORD=k=v"), "k") << "a key cannot hold '='";
+  EXPECT_EQ(SQLiteProvider::key_of("PASSWORD=k=v"), "k=v") << "split at the first '=' only";
   EXPECT_EQ(SQLiteProvider::key_of(""), "");
 }
 

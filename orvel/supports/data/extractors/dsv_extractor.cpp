@@ -1,0 +1,547 @@
+#include "orvel/supports/data/extractors/dsv_extractor.hpp"
+
+#include <cstdlib>
+
+#include "orvel/foundation/logging_service.hpp"
+#include "orvel/helpers/database_helper.hpp"
+#include "orvel/model/meta_table.hpp"
+#include "orvel/supports/data/extractors/row_importer.hpp"
+#include "tessin/contracts/values.hpp"
+#include "tessin/core/i18n.hpp"
+#include "tessin/core/main_context.hpp"
+
+namespace Tolvane::Orvel::Supports::Data::Extractors {
+
+using Foundation::LoggingService;
+using Providers::Contracts::DataType;
+using Providers::Contracts::TableModel;
+using Providers::Contracts::ValueString;
+
+namespace {
+
+void replace_all(std::string& text, std::string_view from, std::string_view to) {
+  if (from.empty()) {
+    return;
+  }
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+// Row prefix and suffix come off a data record's first and last field.
+void remove_surround(DsvRecord& record, const std::string& prefix, const std::string& suffix) {
+  if (record.fields.empty()) {
+    return;
+  }
+  if (!prefix.empty() && record.fields.front().starts_with(prefix)) {
+    record.fields.front().erase(0, prefix.size());
+  }
+  if (!suffix.empty() && record.fields.back().ends_with(suffix)) {
+    record.fields.back().erase(record.fields.back().size() - suffix.size());
+  }
+}
+
+}  // namespace
+
+const Core::TypeInfo& DsvExtractor::static_type() {
+  static const Core::TypeInfo info("TolvaneOrvelSupportsDataExtractorsDsvExtractor", &BaseExtractor::static_type(),
+                                   {&Contracts::Data::IImporter::static_type()}, nullptr, {});
+  return info;
+}
+
+std::shared_ptr<DsvExtractor> DsvExtractor::create(std::optional<std::string_view> file_extension) {
+  TOLVANE_RETURN_VAL_IF_FAIL(file_extension.has_value(), "file_extension != NULL", nullptr);
+  return std::make_shared<DsvExtractor>(std::string(*file_extension));
+}
+
+Core::Result<DsvDialect> DsvExtractor::dialect() const {
+  DsvDialect dialect;
+  dialect.column_delimiter = option("DELIMITER_COLUMN", ",");
+  dialect.row_delimiter = option("DELIMITER_ROWNEW", "\n");
+  if (auto quotation = dialect.set_quotation(option("QUOTATION_LIST")); !quotation) {
+    return Core::fail(quotation.error());
+  }
+  if (const std::string limit = option("MAX_RECORD_BYTES"); !limit.empty()) {
+    dialect.max_record_bytes = std::strtoull(limit.c_str(), nullptr, 10);
+  }
+  return dialect;
+}
+
+// --- Export ---
+
+Core::Status DsvExtractor::write_head(const std::vector<ExportColumn>& columns, OutputSink& sink) {
+  auto dialect = this->dialect();
+  if (!dialect) {
+    return Core::fail(dialect.error());
+  }
+  m_writer = Writer{};
+  m_writer.dialect = std::move(*dialect);
+  m_writer.prefix = option("ROW_PREFIX");
+  m_writer.suffix = option("ROW_SUFFIX");
+  m_writer.null_value = option("NULL_VALUE");
+  const std::string time = option("QUOTATION_TIME", "ifneed");
+  m_writer.quote_always = time == "always";
+  m_writer.quote_empty = option_is_true("QUOTE_EMPTY", false);
+  const DsvDialect& d = m_writer.dialect;
+  for (const std::string* token : {&d.column_delimiter, &d.quote_left, &d.quote_right, &d.row_delimiter}) {
+    for (char c : *token) {
+      m_writer.special[static_cast<unsigned char>(c)] = true;
+    }
+  }
+  // A line break in a field would end the row for readers that take LF and CRLF alike.
+  m_writer.special[static_cast<unsigned char>('\n')] = true;
+  m_writer.special[static_cast<unsigned char>('\r')] = true;
+  if (!option_is_true("HAS_HEADER", true)) {
+    return {};
+  }
+  std::string head = m_writer.prefix;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i > 0) {
+      head += d.column_delimiter;
+    }
+    append_field(head, columns[i].name, time != "ifneed");
+  }
+  head += m_writer.suffix;
+  head += d.row_delimiter;
+  return sink.write(head);
+}
+
+void DsvExtractor::append_field(std::string& out, std::string_view text, bool quote_always) const {
+  const DsvDialect& d = m_writer.dialect;
+  // Blank texts import as NULL unless quoted.
+  bool quote = quote_always || (m_writer.quote_empty && text.find_first_not_of(" \t\n\r\f\v") == std::string_view::npos);
+  // Any byte of a delimiter or quote: a text that holds only part of a
+  // multi-byte delimiter can still run into the next one ("|" before "||").
+  for (std::size_t i = 0; !quote && i < text.size(); ++i) {
+    quote = m_writer.special[static_cast<unsigned char>(text[i])];
+  }
+  if (!quote) {
+    out += text;
+    return;
+  }
+  std::string escaped(text);
+  replace_all(escaped, d.quote_left, d.escape_left);
+  if (d.quote_left != d.quote_right) {
+    replace_all(escaped, d.quote_right, d.escape_right);
+  }
+  out += d.quote_left;
+  out += escaped;
+  out += d.quote_right;
+}
+
+void DsvExtractor::append_row(std::string& out, const std::vector<ExportColumn>& columns,
+                              const RowSource::Values& row) {
+  out += m_writer.prefix;
+  for (std::size_t i = 0; i < columns.size() && i < row.size(); ++i) {
+    if (i > 0) {
+      out += m_writer.dialect.column_delimiter;
+    }
+    const auto& value = row[i];
+    if (value == nullptr || value->get_is_null()) {
+      out += m_writer.null_value;
+    } else {
+      append_field(out, Helpers::DatabaseHelper::exact_text_view(*value, m_writer.scratch), m_writer.quote_always);
+    }
+  }
+  out += m_writer.suffix;
+  out += m_writer.dialect.row_delimiter;
+}
+
+// --- Reading ---
+
+Core::Result<Core::GRef<GInputStream>> DsvExtractor::open_input() const {
+  const std::string filename = option("FILENAME");
+  if (filename.empty()) {
+    return Core::fail(Core::Error::gio_domain(), G_IO_ERROR_INVALID_FILENAME,
+                      Core::_("no file to read: the FILENAME option is empty"));
+  }
+  auto file = Core::GRef<GFile>::adopt(g_file_new_for_path(filename.c_str()));
+  GError* raw = nullptr;
+  auto stream = Core::GRef<GInputStream>::adopt(G_INPUT_STREAM(g_file_read(file.get(), nullptr, &raw)));
+  if (!stream) {
+    return Core::fail(Core::Error::take_gerror(raw));
+  }
+  const std::string encoding = option("ENCODING", "UTF-8");
+  if (encoding == "UTF-8") {
+    return stream;
+  }
+  auto converter = Core::GRef<GCharsetConverter>::adopt(g_charset_converter_new("UTF-8", encoding.c_str(), &raw));
+  if (!converter) {
+    return Core::fail(Core::Error::take_gerror(raw));
+  }
+  return Core::GRef<GInputStream>::adopt(
+      g_converter_input_stream_new(stream.get(), G_CONVERTER(converter.get())));
+}
+
+Core::Result<DsvExtractor::TableModelPtr> DsvExtractor::load(DsvReader& reader, int max_rows) {
+  const bool has_header = option_is_true("HAS_HEADER", true);
+  const std::string prefix = option("ROW_PREFIX");
+  const std::string suffix = option("ROW_SUFFIX");
+  auto model = TableModel::create();
+  auto& rows = model->get_rows();
+  std::size_t width = 0;
+  bool first = true;
+  std::int64_t counter = 0;
+  DsvRecord record;
+  for (;;) {
+    auto more = reader.next(record);
+    if (!more) {
+      return Core::fail(more.error());
+    }
+    if (!*more) {
+      return model;
+    }
+    ++counter;
+    if (first) {
+      first = false;
+      width = record.fields.size();
+      for (std::size_t i = 0; i < width; ++i) {
+        const std::string name = has_header ? record.fields[i] : "C" + std::to_string(i);
+        model->get_columns().push_back(Providers::Contracts::ColumnModel::full(name, DataType::String));
+      }
+      if (has_header) {
+        continue;
+      }
+    }
+    if (record.fields.size() < width) {
+      continue;  // short records (blank lines among them) are dropped
+    }
+    remove_surround(record, prefix, suffix);
+    auto row = Providers::Contracts::RowModel::create();
+    auto& values = row->get_values();
+    values.reserve(width);
+    for (std::size_t i = 0; i < width; ++i) {
+      values.push_back(ValueString::create(std::move(record.fields[i])));
+    }
+    rows.push_back(std::move(row));
+    if (max_rows > 0 && rows.size() >= static_cast<std::size_t>(max_rows)) {
+      return model;
+    }
+  }
+}
+
+Core::Result<DsvExtractor::TableModelPtr> DsvExtractor::load_from_text(const std::string& textbuffer) {
+  auto dialect = this->dialect();
+  if (!dialect) {
+    return Core::fail(dialect.error());
+  }
+  DsvReader reader(std::string_view(textbuffer), std::move(*dialect));
+  return load(reader, 0);
+}
+
+Core::Result<DsvExtractor::TableModelPtr> DsvExtractor::load_from_file(int max_rows) {
+  auto dialect = this->dialect();
+  if (!dialect) {
+    return Core::fail(dialect.error());
+  }
+  auto input = open_input();
+  if (!input) {
+    return Core::fail(input.error());
+  }
+  DsvReader reader(input->get(), std::move(*dialect));
+  return load(reader, max_rows);
+}
+
+// --- Import ---
+
+// One import: reads records, hands each to the row-import protocol, counts,
+// reports and completes. Lives until its completion ran (each step holds it).
+class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::Import> {
+ public:
+  Import(std::shared_ptr<DsvExtractor> owner, DsvDialect dialect, Core::GRef<GInputStream> input, std::string text,
+         ConnectionPtr connection, MetaTablePtr table, Contracts::Data::CountCompletion done)
+      : m_owner(std::move(owner)),
+        m_text(std::move(text)),
+        m_input(std::move(input)),
+        m_reader(m_input ? std::make_unique<DsvReader>(m_input.get(), std::move(dialect))
+                         : std::make_unique<DsvReader>(std::string_view(m_text), std::move(dialect))),
+        m_rows(*m_owner, std::move(connection), std::move(table)),
+        m_done(std::move(done)),
+        m_has_header(m_owner->option_is_true("HAS_HEADER", true)),
+        m_keep_blank_texts(m_owner->option_is_true("QUOTE_EMPTY", false)),
+        m_prefix(m_owner->option("ROW_PREFIX")),
+        m_suffix(m_owner->option("ROW_SUFFIX")),
+        m_names(split_text(m_owner->option("COLUMNS"), ',')) {
+    if (m_names.size() == 1 && m_names.front().empty()) {
+      m_names.clear();
+    }
+  }
+
+  // The designed mode: one record at a time through the asynchronous execution.
+  void step() {
+    for (;;) {
+      auto next = next_record();
+      if (!next) {
+        finish(Core::fail(next.error()));
+        return;
+      }
+      if (!*next) {
+        finish(m_imported);
+        return;
+      }
+      if (!m_short.empty()) {
+        report_failure(m_short, m_record.line, m_read);
+      }
+      if (!m_importable) {
+        continue;
+      }
+      m_rows.import_async(m_names, m_record.fields, m_keep_blank_texts ? &m_record.quoted : nullptr,
+                          [self = shared_from_this(), line = m_record.line,
+                           record = m_read](Core::Result<std::int64_t> outcome) {
+                            if (self->settle(outcome, line, record)) {
+                              self->step();
+                            } else {
+                              self->finish(Core::fail(self->m_stop_error));
+                            }
+                          });
+      return;
+    }
+  }
+
+  // The fast mode, on a worker thread: everything in one transaction; inserts
+  // go in batches of one multi-row statement, and a batch that fails is run
+  // again record by record, so each failing record is found and reported.
+  Core::Result<std::int64_t> run_now() {
+    if (auto begun = m_rows.begin_transaction(); !begun) {
+      return Core::fail(begun.error());
+    }
+    const bool batched = m_rows.action() == RowImporter::Action::Insert;
+    for (;;) {
+      auto next = next_record();
+      if (!next) {
+        return stop(next.error());
+      }
+      if (!*next) {
+        break;
+      }
+      if (!m_short.empty()) {
+        // Reported in line order: what is pending goes first.
+        if (!flush()) {
+          return stop(m_stop_error);
+        }
+        report_failure(m_short, m_record.line, m_read);
+      }
+      if (!m_importable) {
+        continue;
+      }
+      const Blanks* texts = m_keep_blank_texts ? &m_record.quoted : nullptr;
+      if (batched) {
+        m_batch.push_back({m_rows.insert_tuple(m_names, m_record.fields, texts), m_record.line, m_read});
+        if (m_batch.size() >= kBatchRecords && !flush()) {
+          return stop(m_stop_error);
+        }
+        continue;
+      }
+      if (!run_one(m_rows.import_now(m_names, m_record.fields, texts), m_record.line, m_read)) {
+        return stop(m_stop_error);
+      }
+    }
+    if (!flush()) {
+      return stop(m_stop_error);
+    }
+    if (auto committed = m_rows.commit_transaction(); !committed) {
+      return stop(committed.error());
+    }
+    return m_imported;
+  }
+
+  void finish(Core::Result<std::int64_t> result) {
+    auto done = std::move(m_done);
+    done(std::move(result));
+  }
+
+ private:
+  // Records of one multi-row INSERT.
+  static constexpr std::size_t kBatchRecords = 256;
+  struct Pending {
+    std::string tuple;  // "(1, 'x')"
+    std::int64_t line;
+    std::int64_t record;
+  };
+
+  std::unexpected<Core::Error> stop(Core::Error error) {
+    m_rows.rollback_transaction();
+    return Core::fail(std::move(error));
+  }
+
+  // Counts a record run in the fast mode; after a failure, makes sure the
+  // transaction is still there. False when the import must stop.
+  bool run_one(const Core::Result<std::int64_t>& outcome, std::int64_t line, std::int64_t record) {
+    if (!settle(outcome, line, record)) {
+      return false;
+    }
+    if (!outcome) {
+      if (auto intact = m_rows.check_after_failure(); !intact) {
+        m_stop_error = intact.error();
+        return false;
+      }
+    }
+    return true;
+  }
+
+  bool flush() {
+    if (m_batch.empty()) {
+      return true;
+    }
+    std::vector<std::string_view> tuples;
+    tuples.reserve(m_batch.size());
+    for (const Pending& pending : m_batch) {
+      tuples.push_back(pending.tuple);
+    }
+    if (m_rows.insert_tuples(tuples)) {
+      m_imported += static_cast<std::int64_t>(m_batch.size());
+      m_batch.clear();
+      notify();
+      return true;
+    }
+    if (auto intact = m_rows.check_after_failure(); !intact) {
+      m_stop_error = intact.error();
+      return false;
+    }
+    for (const Pending& pending : m_batch) {
+      const std::string_view one[] = {pending.tuple};
+      if (!run_one(m_rows.insert_tuples(one), pending.line, pending.record)) {
+        return false;
+      }
+    }
+    m_batch.clear();
+    return true;
+  }
+
+  // The next data record in m_record; sets m_importable to whether it goes to
+  // the table (false for the header, blank lines and short records, whose
+  // failure text it leaves in m_short). False at the end.
+  Core::Result<bool> next_record() {
+    auto more = m_reader->next(m_record);
+    if (!more || !*more) {
+      return more;
+    }
+    ++m_counter;
+    m_importable = false;
+    m_short.clear();
+    if (m_first) {
+      m_first = false;
+      if (m_has_header) {
+        m_width = m_record.fields.size();
+        if (m_names.empty()) {
+          m_names = m_record.fields;
+        }
+        return true;
+      }
+      if (m_names.empty()) {
+        for (std::size_t i = 0; i < m_record.fields.size(); ++i) {
+          m_names.push_back("C" + std::to_string(i));
+        }
+      }
+    }
+    if (m_record.is_blank() && (m_has_header ? m_width : m_names.size()) > 1) {
+      return true;
+    }
+    ++m_read;
+    if (m_has_header && m_record.fields.size() < m_width) {
+      m_short = std::string(Core::_("the record has ")) + std::to_string(m_record.fields.size()) +
+                Core::_(" fields where the header has ") + std::to_string(m_width);
+      return true;
+    }
+    remove_surround(m_record, m_prefix, m_suffix);
+    // Without header, missing fields are blanks (NULL).
+    if (m_record.fields.size() < m_names.size()) {
+      m_record.fields.resize(m_names.size());
+      m_record.quoted.resize(m_names.size(), false);
+    }
+    m_importable = true;
+    return true;
+  }
+
+  void report_failure(const std::string& message, std::int64_t line, std::int64_t record) {
+    ++m_failed;
+    LoggingService::error(nullptr, "create row failed:%d -> %s", static_cast<int>(m_counter), message.c_str());
+    const auto& observer = m_owner->get_import_observer();
+    if (observer.failure) {
+      observer.failure(RowFailure{record, line, message});
+    }
+    notify();
+  }
+
+  void notify() {
+    const auto& observer = m_owner->get_import_observer();
+    if (observer.progress) {
+      observer.progress(m_read, m_imported, m_failed, m_reader->consumed());
+    }
+  }
+
+  // Counts one record's outcome; false when the import must stop.
+  bool settle(const Core::Result<std::int64_t>& outcome, std::int64_t line, std::int64_t record) {
+    if (outcome) {
+      ++m_imported;
+      notify();
+      return true;
+    }
+    report_failure(outcome.error().message, line, record);
+    if (m_owner->get_continue_on_error()) {
+      return true;
+    }
+    m_stop_error = outcome.error();
+    return false;
+  }
+
+  std::shared_ptr<DsvExtractor> m_owner;
+  std::string m_text;  // the text a text import reads; m_reader points into it
+  Core::GRef<GInputStream> m_input;
+  std::unique_ptr<DsvReader> m_reader;
+  RowImporter m_rows;
+  Contracts::Data::CountCompletion m_done;
+  const bool m_has_header;
+  const bool m_keep_blank_texts;
+  const std::string m_prefix;
+  const std::string m_suffix;
+  Names m_names;
+  DsvRecord m_record;
+  bool m_first = true;
+  bool m_importable = false;
+  std::size_t m_width = 0;
+  std::int64_t m_counter = 0;  // records read, the header among them
+  std::int64_t m_read = 0;     // data records read
+  std::int64_t m_imported = 0;
+  std::int64_t m_failed = 0;
+  Core::Error m_stop_error;
+  std::string m_short;  // why the record just read is too short, or ""
+  std::vector<Pending> m_batch;
+};
+
+void DsvExtractor::start_import(Core::GRef<GInputStream> input, std::string text, ConnectionPtr connection,
+                                MetaTablePtr table, Contracts::Data::CountCompletion done) {
+  TOLVANE_RETURN_IF_FAIL(connection != nullptr, "connection != NULL");
+  TOLVANE_RETURN_IF_FAIL(table != nullptr, "table != NULL");
+  auto dialect = this->dialect();
+  if (!dialect) {
+    complete_later(std::move(done), Core::fail(dialect.error()));
+    return;
+  }
+  auto import = std::make_shared<Import>(self<DsvExtractor>(), std::move(*dialect), std::move(input),
+                                         std::move(text), std::move(connection), std::move(table), std::move(done));
+  if (!option_is_true("FAST_IMPORT", false)) {
+    Core::invoke_idle(Core::thread_default_context().get(), G_PRIORITY_DEFAULT_IDLE, [import] { import->step(); });
+    return;
+  }
+  auto result = std::make_shared<Core::Result<std::int64_t>>(0);
+  Core::run_in_worker([import, result] { *result = import->run_now(); },
+                      [import, result] { import->finish(std::move(*result)); });
+}
+
+void DsvExtractor::import_from_file(ConnectionPtr connection, MetaTablePtr table, ProgressCallback,
+                                    Contracts::Data::CountCompletion done) {
+  auto input = open_input();
+  if (!input) {
+    complete_later(std::move(done), Core::fail(input.error()));
+    return;
+  }
+  start_import(std::move(*input), {}, std::move(connection), std::move(table), std::move(done));
+}
+
+void DsvExtractor::import_from_text(std::string textbuffer, ConnectionPtr connection, MetaTablePtr table,
+                                    ProgressCallback, Contracts::Data::CountCompletion done) {
+  start_import({}, std::move(textbuffer), std::move(connection), std::move(table), std::move(done));
+}
+
+}  // namespace Tolvane::Orvel::Supports::Data::Extractors

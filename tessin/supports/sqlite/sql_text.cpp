@@ -1,0 +1,174 @@
+#include "tessin/supports/sqlite/sql_text.hpp"
+
+#include <array>
+
+#include <glib.h>
+
+#include "tessin/supports/sqlite/sql_lexer.hpp"
+
+namespace Tolvane::Providers::Supports::SqlText {
+
+namespace {
+
+constexpr std::string_view kHidden = "'***'";
+
+bool word_is(std::string_view word, std::string_view keyword) {
+  return word.size() == keyword.size() && g_ascii_strncasecmp(word.data(), keyword.data(), word.size()) == 0;
+}
+
+// The pragmas of the cipher extension whose value is a key.
+bool is_key_pragma(std::string_view name) {
+  for (std::string_view pragma : {"key", "hexkey", "rekey", "hexrekey", "textkey"}) {
+    if (word_is(name, pragma)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The key parameters the cipher extension reads from a URI file name, with
+// their values replaced; `literal` is a whole '...' token.
+void redact_uri_keys(std::string_view literal, std::string& out) {
+  const std::size_t query = literal.find('?');
+  if (query == std::string_view::npos || literal.size() < 6 || g_ascii_strncasecmp(literal.data() + 1, "file:", 5) != 0) {
+    out.append(literal);
+    return;
+  }
+  out.append(literal.substr(0, query + 1));
+  // The closing quote is not part of the last parameter.
+  const std::string_view closing = literal.ends_with('\'') && literal.size() > 1 ? "'" : "";
+  std::string_view parameters = literal.substr(query + 1, literal.size() - query - 1 - closing.size());
+  bool first = true;
+  while (true) {
+    const std::size_t amp = parameters.find('&');
+    const std::string_view parameter = parameters.substr(0, amp);
+    if (!first) {
+      out.push_back('&');
+    }
+    first = false;
+    const std::size_t equals = parameter.find('=');
+    const std::string_view name = parameter.substr(0, equals);
+    if (equals != std::string_view::npos &&
+        (word_is(name, "key") || word_is(name, "hexkey") || word_is(name, "textkey"))) {
+      out.append(name);
+      out.append("=***");
+    } else {
+      out.append(parameter);
+    }
+    if (amp == std::string_view::npos) {
+      break;
+    }
+    parameters.remove_prefix(amp + 1);
+  }
+  out.append(closing);
+}
+
+// Where the statement holding the token at `index` ends: its ';', or the end.
+std::size_t statement_end(const std::vector<SqlToken>& tokens, std::size_t index) {
+  while (index < tokens.size() && tokens[index].kind != SqlTokenKind::Semicolon) {
+    ++index;
+  }
+  return index;
+}
+
+}  // namespace
+
+std::string first_keyword(std::string_view sql) {
+  SqlLexer lexer(sql);
+  SqlToken token;
+  while (lexer.next(token)) {
+    if (is_trivia(token.kind)) {
+      continue;
+    }
+    if (token.kind != SqlTokenKind::Word) {
+      return {};
+    }
+    std::string keyword(token.text(sql));
+    for (char& c : keyword) {
+      c = g_ascii_toupper(c);
+    }
+    return keyword;
+  }
+  return {};
+}
+
+bool may_hold_secret(std::string_view sql) noexcept {
+  for (std::size_t at = sql.find_first_of("kK"); at != std::string_view::npos && at + 2 < sql.size();
+       at = sql.find_first_of("kK", at + 1)) {
+    if ((sql[at + 1] == 'e' || sql[at + 1] == 'E') && (sql[at + 2] == 'y' || sql[at + 2] == 'Y')) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string redact(std::string_view sql) {
+  if (!may_hold_secret(sql)) {
+    return std::string(sql);
+  }
+  const std::vector<SqlToken> tokens = tokenize_sql(sql);
+  // Token ranges [first, last) whose text is replaced by '***'.
+  std::vector<std::pair<std::size_t, std::size_t>> hidden;
+  std::size_t start = 0;
+  while (start < tokens.size()) {
+    const std::size_t end = statement_end(tokens, start);
+    const std::string_view verb = tokens[start].kind == SqlTokenKind::Word ? tokens[start].text(sql) : "";
+    if (word_is(verb, "pragma")) {
+      // PRAGMA [schema .] name ( = value | ( value ) )
+      std::size_t at = start + 1;
+      if (at + 2 < end && tokens[at + 1].kind == SqlTokenKind::Punct && tokens[at + 1].text(sql) == ".") {
+        at += 2;
+      }
+      if (at + 1 < end && is_key_pragma(unquote_sql(tokens[at].text(sql)))) {
+        const std::string_view opener = tokens[at + 1].text(sql);
+        if (opener == "=") {
+          hidden.emplace_back(at + 2, end);
+        } else if (opener == "(") {
+          std::size_t last = end;
+          if (last > at + 2 && tokens[last - 1].text(sql) == ")") {
+            --last;
+          }
+          hidden.emplace_back(at + 2, last);
+        }
+      }
+    } else if (word_is(verb, "attach")) {
+      for (std::size_t at = start + 1; at < end; ++at) {
+        if (tokens[at].kind == SqlTokenKind::Word && word_is(tokens[at].text(sql), "key")) {
+          hidden.emplace_back(at + 1, end);
+          break;
+        }
+      }
+    }
+    start = end + 1;
+  }
+
+  // Rebuilt from the original text, so comments and spacing stay as they were.
+  std::string out;
+  out.reserve(sql.size());
+  std::size_t copied = 0;
+  std::size_t range = 0;
+  for (std::size_t index = 0; index < tokens.size(); ++index) {
+    const SqlToken& token = tokens[index];
+    if (range < hidden.size() && index == hidden[range].first && hidden[range].first < hidden[range].second) {
+      const SqlToken& last = tokens[hidden[range].second - 1];
+      out.append(sql.substr(copied, token.offset - copied));
+      out.append(kHidden);
+      copied = last.offset + last.length;
+      index = hidden[range].second - 1;
+      ++range;
+      continue;
+    }
+    while (range < hidden.size() && index >= hidden[range].second) {
+      ++range;
+    }
+    if (token.kind == SqlTokenKind::String) {
+      out.append(sql.substr(copied, token.offset - copied));
+      redact_uri_keys(token.text(sql), out);
+      copied = token.offset + token.length;
+    }
+  }
+  out.append(sql.substr(copied));
+  return out;
+}
+
+}  // namespace Tolvane::Providers::Supports::SqlText

@@ -285,9 +285,59 @@ Status check_depth(std::string_view text) {
   return {};
 }
 
+namespace {
+
+// The value of the four hexadecimal digits at `at`, or -1.
+int hex4(std::string_view text, std::size_t at) {
+  if (at + 4 > text.size()) {
+    return -1;
+  }
+  int value = 0;
+  for (std::size_t i = at; i < at + 4; ++i) {
+    const int digit = g_ascii_xdigit_value(text[i]);
+    if (digit < 0) {
+      return -1;
+    }
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+// json-glib turns a \uD800-\uDBFF escape that no \uDC00-\uDFFF follows into
+// bytes that are not UTF-8 (and drops the character after it), so what was
+// read from such text could never be written and read back. Such escapes are
+// refused, as json-glib refuses the other broken pairs itself.
+Status check_surrogates(std::string_view text) {
+  for (std::size_t at = text.find("\\u"); at != std::string_view::npos; at = text.find("\\u", at + 2)) {
+    // An escape only when the backslash is not itself escaped.
+    std::size_t backslashes = 1;
+    while (backslashes <= at && text[at - backslashes] == '\\') {
+      ++backslashes;
+    }
+    const int unit = backslashes % 2 == 1 ? hex4(text, at + 2) : -1;
+    if (unit < 0xD800 || unit > 0xDBFF) {
+      continue;
+    }
+    const bool paired = text.substr(at + 6, 2) == "\\u" && hex4(text, at + 8) >= 0xDC00 && hex4(text, at + 8) <= 0xDFFF;
+    if (!paired) {
+      GCharPtr message(g_strdup_printf(
+          g_dgettext(kGettextDomain, "JSON text holds the lone surrogate escape %.6s (at byte %zu)"), text.data() + at,
+          at));
+      return fail("JSON", -1, message.get());
+    }
+    at += 6;
+  }
+  return {};
+}
+
+}  // namespace
+
 Result<NodeRef> parse(std::string_view text) {
   if (Status deep = check_depth(text); !deep) {
     return fail(std::move(deep.error()));
+  }
+  if (Status lone = check_surrogates(text); !lone) {
+    return fail(std::move(lone.error()));
   }
   auto parser = GRef<JsonParser>::adopt(json_parser_new());
   GError* error = nullptr;

@@ -1,6 +1,7 @@
 // The metadata model's JSON form. Whatever text a node is loaded from, its
 // JSON is a fixed point: loading that JSON into a fresh node, or again into
-// the same node, gives the same text, and so does a clone.
+// the same node, gives the same text, and so does a clone. Text nested deeper
+// than the JSON limit is refused.
 //
 // The input's first line may name the class to load (as "MetaTable"); any
 // other input is loaded whole into a MetaDatabase, the root of the tree.
@@ -68,11 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!node->load_json(text)) {
     return 0;
   }
+  check(Tolvane::Fuzz::json_depth(text) <= Tolvane::Core::Json::kMaxDepth, "text nested too deeply is refused",
+        excerpt(text));
   const std::string first = node->to_json();
   const std::string where = std::string(type->name()) + "\ninput: " + excerpt(text) + "\njson: " + excerpt(first, 400);
 
   const MetaObjectPtr fresh = make(*type);
-  check(static_cast<bool>(fresh->load_json(first)), "a node's own JSON loads", where);
+  const auto again = fresh->load_json(first);
+  check(static_cast<bool>(again), "a node's own JSON loads", where + "\n" + (again ? "" : again.error().message));
   const std::string second = fresh->to_json();
   check(second == first, "a node loaded from a node's JSON gives the same JSON", where + "\nthen: " + excerpt(second, 400));
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -85,6 +86,38 @@ const std::string& scratch_folder() {
     std::atexit(remove_scratch);
   }
   return *g_scratch;
+}
+
+std::string write_scratch_file(std::string_view name, std::string_view text) {
+  const std::string path = scratch_folder() + "/" + std::string(name);
+  GError* error = nullptr;
+  if (g_file_set_contents(path.c_str(), text.data(), static_cast<gssize>(text.size()), &error) == FALSE) {
+    fail("the input can be written to the scratch folder", error != nullptr ? error->message : "");
+  }
+  return path;
+}
+
+std::size_t json_depth(std::string_view json) {
+  std::size_t depth = 0;
+  std::size_t deepest = 0;
+  bool in_string = false;
+  for (std::size_t i = 0; i < json.size(); ++i) {
+    const char c = json[i];
+    if (in_string) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        in_string = false;
+      }
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return deepest;
 }
 
 }  // namespace Tolvane::Fuzz

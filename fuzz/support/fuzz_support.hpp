@@ -40,4 +40,11 @@ inline std::string_view as_text(const std::uint8_t* data, std::size_t size) {
 // and removed with its content at exit.
 const std::string& scratch_folder();
 
+// Writes `text` to the file `name` in the scratch folder; returns its path.
+std::string write_scratch_file(std::string_view name, std::string_view text);
+
+// How deeply `json` nests arrays and objects, brackets inside strings aside:
+// the reference the parsers' own limit is checked against.
+std::size_t json_depth(std::string_view json);
+
 }  // namespace Tolvane::Fuzz

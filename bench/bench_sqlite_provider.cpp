@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/temp_database.hpp"
 #include "tessin/supports/sqlite/provider.hpp"
 
 namespace {
@@ -27,54 +28,25 @@ constexpr int kRows = 100'000;
 constexpr int kColumns = 10;
 constexpr const char* kQuery = "SELECT * FROM mixed";
 
-// A temporary folder with the table file, made once for the whole program.
-class Data {
- public:
-  static Data& get() {
-    static Data data;
-    return data;
-  }
-  const std::string& table_file() const { return m_table_file; }
-  std::string file(const char* name) const { return m_folder + "/" + name; }
-
- private:
-  Data() {
-    gchar* folder = g_dir_make_tmp("tolvane-bench-XXXXXX", nullptr);
-    m_folder = folder;
-    g_free(folder);
-    m_table_file = file("mixed.db");
-    auto provider = Supports::SQLiteProvider::create();
-    auto server = Contracts::Server::create();
-    server->set_filename(m_table_file);
-    if (!provider->open(server, "")) {
-      std::fprintf(stderr, "cannot open %s\n", m_table_file.c_str());
-      std::abort();
-    }
-    // Ten columns of every storage class: integers, reals, short and long
-    // texts, blobs and nulls (a whole column of them and one every third row).
-    auto made = provider->execute_affect(
-        "CREATE TABLE mixed AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
-        "SELECT i AS id, i * 0.25 AS ratio, 'row ' || i AS label, "
-        "printf('a longer text of the row number %08d', i) AS note, randomblob(16) AS digest, "
-        "CASE WHEN i % 3 = 0 THEN NULL ELSE i * 7 END AS sometimes, i % 1000 AS bucket, "
-        "-i * 1.5 AS negative, hex(i) AS code, NULL AS absent FROM n",
-        false);
-    if (!made) {
-      std::fprintf(stderr, "cannot fill %s: %s\n", m_table_file.c_str(), made.error().message.c_str());
-      std::abort();
-    }
-  }
-  ~Data() { std::filesystem::remove_all(m_folder); }
-
-  std::string m_folder;
-  std::string m_table_file;
-};
+// The table file, made once for the whole program: ten columns of every
+// storage class (integers, reals, short and long texts, blobs and nulls, a whole
+// column of them and one every third row).
+const Tolvane::Bench::TempDatabase& data() {
+  static const Tolvane::Bench::TempDatabase database(
+      "mixed.db",
+      "CREATE TABLE mixed AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+      "SELECT i AS id, i * 0.25 AS ratio, 'row ' || i AS label, "
+      "printf('a longer text of the row number %08d', i) AS note, randomblob(16) AS digest, "
+      "CASE WHEN i % 3 = 0 THEN NULL ELSE i * 7 END AS sometimes, i % 1000 AS bucket, "
+      "-i * 1.5 AS negative, hex(i) AS code, NULL AS absent FROM n");
+  return database;
+}
 
 // The engine alone: prepare, step and read every cell by its storage class,
 // without making anything of it.
 void BM_RawSqliteLoop(benchmark::State& state) {
   sqlite3* db = nullptr;
-  sqlite3_open_v2(Data::get().table_file().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_open_v2(data().file().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
   std::int64_t cells = 0;
   for (auto _ : state) {
     sqlite3_stmt* statement = nullptr;
@@ -132,7 +104,7 @@ Supports::SQLiteProviderPtr opened(const std::string& file) {
 // The same query as a table model of value objects. The model is freed outside
 // the timed part when `free_model` is 0, inside when it is 1.
 void BM_ExecuteModel(benchmark::State& state) {
-  auto provider = opened(Data::get().table_file());
+  auto provider = opened(data().file());
   const bool free_timed = state.range(0) != 0;
   for (auto _ : state) {
     auto model = provider->execute_model(kQuery, false);
@@ -161,7 +133,7 @@ void BM_ExecuteStatements(benchmark::State& state) {
     script += "SELECT v FROM s WHERE id = " + std::to_string(i + 1) + ";\n";
   }
   script += "ROLLBACK;\n";
-  auto provider = opened(Data::get().file("script.db"));
+  auto provider = opened(data().sibling("script.db"));
   (void)provider->execute_affect("CREATE TABLE IF NOT EXISTS s(id INTEGER PRIMARY KEY, v TEXT)", false);
   for (auto _ : state) {
     auto results = provider->execute_statements(script, false);
@@ -197,7 +169,7 @@ const std::string& insert_script_file() {
       script += "INSERT INTO s(name, score) VALUES ('name " + std::to_string(i) + "', " + std::to_string(i) + ".5);\n";
     }
     script += "COMMIT;\n";
-    std::string file = Data::get().file("inserts.sql");
+    std::string file = data().sibling("inserts.sql");
     g_file_set_contents(file.c_str(), script.data(), static_cast<gssize>(script.size()), nullptr);
     return file;
   }();
@@ -210,7 +182,7 @@ double g_shell_seconds = 0;
 
 void BM_ScriptThroughProvider(benchmark::State& state) {
   const std::string& file = insert_script_file();
-  const std::string database = Data::get().file("script-provider.db");
+  const std::string database = data().sibling("script-provider.db");
   // Heap in use above what it was before the script (the script text aside),
   // after 10 000 statements and at the most: equal when memory does not grow
   // with the number of statements (the engine's page cache fills early).
@@ -258,7 +230,7 @@ BENCHMARK(BM_ScriptThroughProvider)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 void BM_ScriptThroughShell(benchmark::State& state) {
   const std::string& file = insert_script_file();
-  const std::string database = Data::get().file("script-shell.db");
+  const std::string database = data().sibling("script-shell.db");
   const std::string command = "sqlite3 '" + database + "' < '" + file + "'";
   double total = 0;
   for (auto _ : state) {
@@ -287,7 +259,7 @@ void drop_log(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 int main(int argc, char** argv) {
   g_log_set_handler("tolvane", static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_DEBUG), drop_log, nullptr);
-  Data::get();
+  data();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     return 1;

@@ -6,6 +6,7 @@
 
 #include "tessin/contracts/table_model.hpp"
 #include "tessin/contracts/values.hpp"
+#include "tessin/core/object_arena.hpp"
 
 namespace {
 
@@ -28,6 +29,25 @@ void BM_CreateDestroyInt64Cells(benchmark::State& state) {
   state.counters["object_bytes"] = sizeof(ValueInt64);
 }
 BENCHMARK(BM_CreateDestroyInt64Cells)->Unit(benchmark::kMillisecond);
+
+// The same cells made the way a query's fill makes them: in the blocks of an
+// arena, which the cells' references share.
+void BM_CreateDestroyInt64CellsInArena(benchmark::State& state) {
+  std::vector<ValueObjectPtr> cells;
+  cells.reserve(kCells);
+  for (auto _ : state) {
+    {
+      Tolvane::Core::ObjectArena arena;
+      for (int i = 0; i < kCells; ++i) {
+        cells.push_back(arena.make<ValueInt64>(i));
+      }
+    }
+    cells.clear();
+  }
+  state.SetItemsProcessed(state.iterations() * kCells);
+  state.counters["object_bytes"] = sizeof(ValueInt64);
+}
+BENCHMARK(BM_CreateDestroyInt64CellsInArena)->Unit(benchmark::kMillisecond);
 
 void BM_CreateDestroyStringCells(benchmark::State& state) {
   std::vector<ValueObjectPtr> cells;

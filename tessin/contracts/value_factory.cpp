@@ -1,3 +1,5 @@
+#include <locale.h>
+
 #include <cstdlib>
 
 #include "tessin/contracts/values.hpp"
@@ -13,8 +15,14 @@ std::int64_t signed_auto_base(const std::string& text) { return g_ascii_strtoll(
 
 std::uint64_t unsigned_auto_base(const std::string& text) { return g_ascii_strtoull(text.c_str(), nullptr, 0); }
 
-// The leading number in single precision, in the current locale.
-float leading_float(const std::string& text) { return std::strtof(text.c_str(), nullptr); }
+// The leading number in single precision, read in the C locale: numbers are
+// written with a '.' whatever the user's locale, and must read back the same.
+// Parsed as a float directly rather than narrowed from a double, which would
+// round twice.
+float leading_float(const std::string& text) {
+  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
+  return strtof_l(text.c_str(), nullptr, c_locale);
+}
 
 ValueObjectPtr make_time(const std::optional<std::string_view>& text) {
   if (!text) {

@@ -18,10 +18,14 @@ using ValueObjectPtr = std::shared_ptr<ValueObject>;
 
 // What every value offers: its GLib form, its text form, a copy, a debug text,
 // its short name, its data type and whether it is the null value.
-class TESSIN_API IValue {
+//
+// Unlike the other interfaces, IValue is an Object itself, so that a value
+// (the cell of a result grid, of which there are millions) carries one vtable
+// pointer for both instead of two.
+class TESSIN_API IValue : public Core::Object {
   TOLVANE_INTERFACE(IValue)
 
-  virtual ~IValue();
+  ~IValue() override;
 
   virtual Core::GValueHolder to_value() const = 0;
   virtual std::string to_string() const = 0;
@@ -61,7 +65,7 @@ TESSIN_API std::uint64_t to_unsigned(const ValueObject& value);
 TESSIN_API double to_double(const ValueObject& value);
 
 // The base of every value class; on its own it is the empty value ("").
-class TESSIN_API ValueObject : public Core::Object, public IValue {
+class TESSIN_API ValueObject : public IValue {
   TOLVANE_OBJECT(ValueObject)
 
   ValueObject() = default;

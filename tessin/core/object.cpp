@@ -3,6 +3,7 @@
 #include <map>
 
 #include "tessin/core/error.hpp"
+#include "tessin/core/object_arena.hpp"
 
 namespace Tolvane::Core {
 
@@ -13,6 +14,16 @@ struct Object::Extras {
 
 Object::Object() noexcept = default;
 Object::~Object() = default;
+
+ObjectPtr Object::self_reference() const {
+  if (auto held = weak_from_this().lock()) {
+    return std::const_pointer_cast<Object>(held);
+  }
+  if (auto owner = ObjectArena::owner_of(*this)) {
+    return owner;
+  }
+  throw std::bad_weak_ptr();
+}
 
 const TypeInfo& Object::static_type() {
   static const TypeInfo info("GObject", nullptr, {}, nullptr, {}, true);

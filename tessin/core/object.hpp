@@ -64,14 +64,16 @@ class TESSIN_API Object : public std::enable_shared_from_this<Object> {
   bool has_data(std::string_view key) const { return get_data(key) != nullptr; }
   bool remove_data(std::string_view key);
 
-  // A new owning reference to this object as its concrete class.
+  // A new owning reference to this object as its concrete class; also for
+  // objects made in an ObjectArena, which std's shared_from_this() does not
+  // know. Throws std::bad_weak_ptr for an object nobody owns.
   template <class T>
   std::shared_ptr<T> self() {
-    return std::static_pointer_cast<T>(shared_from_this());
+    return std::static_pointer_cast<T>(self_reference());
   }
   template <class T>
   std::shared_ptr<const T> self() const {
-    return std::static_pointer_cast<const T>(shared_from_this());
+    return std::static_pointer_cast<const T>(self_reference());
   }
 
  protected:
@@ -92,6 +94,8 @@ class TESSIN_API Object : public std::enable_shared_from_this<Object> {
   }
 
  private:
+  ObjectPtr self_reference() const;
+
   struct Extras;
   std::unique_ptr<Extras> m_extras;
 };

@@ -165,7 +165,8 @@ PropertySpec property(const char* name, R (C::*getter)() const, S setter = nullp
     }
   }
   if constexpr (detail::SharedTypedPtr<Value>) {
-    spec.value_type = &detail::is_shared_ptr<Value>::element::static_type();
+    // Not looked up here: the held class may be the one being described.
+    spec.value_type = TypeRef(&detail::is_shared_ptr<Value>::element::static_type);
   }
   if constexpr (!std::is_copy_constructible_v<Value>) {
     // A collection that cannot be copied is handed out by address.

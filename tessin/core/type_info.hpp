@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <initializer_list>
 #include <span>
@@ -26,6 +27,30 @@ enum class PropertyFlags : std::uint8_t {
 };
 TOLVANE_FLAGS_OPERATORS(PropertyFlags)
 
+// The class or interface an object property holds, looked up when first
+// needed rather than when the property is declared: two classes whose
+// properties name each other's class could not be described otherwise (each
+// description would wait for the other). Reads like a `const TypeInfo*`.
+class TESSIN_API TypeRef {
+ public:
+  using Resolver = const TypeInfo& (*)();
+
+  constexpr TypeRef() noexcept = default;
+  constexpr TypeRef(std::nullptr_t) noexcept {}
+  constexpr TypeRef(const TypeInfo* type) noexcept : m_type(type) {}
+  constexpr explicit TypeRef(Resolver resolve) noexcept : m_resolve(resolve) {}
+
+  // Null when no type is named.
+  const TypeInfo* get() const { return m_type != nullptr ? m_type : m_resolve != nullptr ? &m_resolve() : nullptr; }
+  operator const TypeInfo*() const { return get(); }
+  const TypeInfo* operator->() const { return get(); }
+  const TypeInfo& operator*() const { return *get(); }
+
+ private:
+  const TypeInfo* m_type = nullptr;
+  Resolver m_resolve = nullptr;
+};
+
 // One declared property of a class.
 struct TESSIN_API PropertySpec {
   using Getter = std::function<PropertyValue(const Object&)>;
@@ -36,7 +61,7 @@ struct TESSIN_API PropertySpec {
   PropertyFlags flags = PropertyFlags::Readable;
   PropertyValue default_value;
   const EnumInfo* enum_info = nullptr;      // Enum and Flags kinds
-  const TypeInfo* value_type = nullptr;     // Object kind
+  TypeRef value_type;                       // Object kind
   const TypeInfo* owner = nullptr;          // the class that declares it
   Getter getter;
   Setter setter;

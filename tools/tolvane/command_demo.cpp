@@ -237,13 +237,18 @@ int run_demo(Session& session, const std::string& dir_option, bool force) {
                   .c_str(),
               statement->drop_object(Providers::Contracts::DBObject::Table, "main", "main", "odd`name", "").c_str());
 
+  tour.heading("Structure: CREATE text from the metadata model, and a table rebuilt safely");
+  tour_structure(**connection);
+
   tour.heading("Encrypted databases");
   (*connection)->close();
   show_encryption(session, folder);
 
   std::printf("\nTry it yourself:\n  tolvane query %s \"SELECT * FROM order_totals LIMIT 10\"\n"
-              "  echo \"SELECT count(*) FROM customers;\" | tolvane script %s\n",
-              path.c_str(), path.c_str());
+              "  echo \"SELECT count(*) FROM customers;\" | tolvane script %s\n"
+              "  tolvane tables %s --views --counts\n  tolvane schema %s orders order_totals\n"
+              "  tolvane transform %s orders --rename-column note=remark --dry-run\n",
+              path.c_str(), path.c_str(), path.c_str(), path.c_str(), path.c_str());
   return kSuccess;
 }
 

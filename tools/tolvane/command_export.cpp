@@ -4,7 +4,7 @@
 #include "orvel/supports/data/extractors/dsv_extractor.hpp"
 #include "orvel/supports/data/extractors/sql_extractors.hpp"
 #include "tools/tolvane/commands.hpp"
-#include "tools/tolvane/transfer_progress.hpp"
+#include "tools/tolvane/progress.hpp"
 
 namespace Tolvane::Cli {
 
@@ -84,8 +84,8 @@ int run_export(Session& session, const ExportArguments& arguments) {
                                                 ": " + describe(source.error())});
   }
   auto extractor = extractor_for(arguments);
-  TransferProgress progress("exported");
-  const auto on_row = [&progress](std::uint32_t, std::uint32_t row, std::string_view) { progress.update(row, 0, 0); };
+  Progress progress("rows exported");
+  const auto on_row = [&progress](std::uint32_t, std::uint32_t row, std::string_view) { progress.set(row); };
 
   Core::Result<std::int64_t> written = 0;
   const bool to_stdout = arguments.output.empty() || arguments.output == "-";

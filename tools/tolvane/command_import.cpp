@@ -10,7 +10,7 @@
 #include "orvel/model/meta_table.hpp"
 #include "orvel/supports/data/extractors/dsv_extractor.hpp"
 #include "tools/tolvane/commands.hpp"
-#include "tools/tolvane/transfer_progress.hpp"
+#include "tools/tolvane/progress.hpp"
 
 namespace Tolvane::Cli {
 
@@ -226,7 +226,7 @@ int run_import(Session& session, const ImportArguments& arguments) {
 
   struct stat file_stat {};
   const std::uint64_t file_size = ::stat(arguments.file.c_str(), &file_stat) == 0 ? file_stat.st_size : 0;
-  TransferProgress progress("read");
+  Progress progress("rows read");
   std::vector<RowFailure> failures;
   std::int64_t read = 0;
   std::int64_t failed = 0;
@@ -234,7 +234,10 @@ int run_import(Session& session, const ImportArguments& arguments) {
   observer.progress = [&](std::int64_t rows, std::int64_t, std::int64_t failed_rows, std::uint64_t bytes) {
     read = rows;
     failed = failed_rows;
-    progress.update(rows, bytes, file_size);
+    if (file_size > 0) {
+      progress.set_share(static_cast<double>(bytes) / static_cast<double>(file_size));
+    }
+    progress.set(rows);
   };
   observer.failure = [&failures](const RowFailure& failure) {
     if (failures.size() < kListedFailures) {

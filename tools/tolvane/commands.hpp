@@ -22,6 +22,12 @@ Runner add_export_command(CLI::App& app);
 Runner add_import_command(CLI::App& app);
 Runner add_settings_command(CLI::App& app);
 Runner add_keygen_command(CLI::App& app);
+Runner add_tables_command(CLI::App& app);
+Runner add_schema_command(CLI::App& app);
+Runner add_transform_command(CLI::App& app);
+
+// The demo's look at the structure: a table's CREATE text and a table rebuilt.
+void tour_structure(Orvel::Supports::Database::SQLiteConnection& connection);
 
 // The content of a file, or of standard input for "-", read in large blocks.
 Outcome<std::string> read_input(const std::string& file);

@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
   std::vector<Runner> runners{add_query_command(app), add_script_command(app), add_profile_command(app),
                               add_demo_command(app),  add_format_command(app), add_rekey_command(app),
                               add_settings_command(app), add_keygen_command(app), add_export_command(app),
-                              add_import_command(app)};
+                              add_import_command(app), add_tables_command(app), add_schema_command(app),
+                              add_transform_command(app)};
   for (CLI::App* command : app.get_subcommands({})) {
     command->footer(command->get_footer() + "\n\n" + kExitCodeHelp);
   }

@@ -46,7 +46,7 @@ void Progress::tick() {
     return;
   }
   m_last_draw_us = now;
-  const std::string text = line(m_unit, m_done, m_total, static_cast<double>(now - m_started_us) / 1e6);
+  const std::string text = line(m_unit, m_done, m_total, static_cast<double>(now - m_started_us) / 1e6, m_share);
   // Back to the start of the line, then clear what a longer line left.
   std::fprintf(m_stream, "\r%s\033[K", text.c_str());
   std::fflush(m_stream);
@@ -89,8 +89,11 @@ std::string Progress::duration(double seconds) {
   return buffer;
 }
 
-std::string Progress::line(const std::string& unit, std::int64_t done, std::int64_t total, double seconds) {
-  std::string text = grouped(done);
+std::string Progress::line(const std::string& unit, std::int64_t done, std::int64_t total, double seconds,
+                           double share) {
+  const bool by_share = total <= 0 && share > 0 && share < 1;
+  std::string text = by_share ? std::to_string(static_cast<int>(share * 100)) + "%  " : std::string();
+  text += grouped(done);
   if (total > 0) {
     text += " of " + grouped(total);
   }
@@ -100,6 +103,8 @@ std::string Progress::line(const std::string& unit, std::int64_t done, std::int6
     text += ", " + grouped(static_cast<std::int64_t>(rate)) + "/s";
     if (total > 0 && done > 0 && done < total) {
       text += ", " + duration(static_cast<double>(total - done) / rate) + " left";
+    } else if (by_share) {
+      text += ", " + duration(seconds / share - seconds) + " left";
     } else {
       text += ", " + duration(seconds);
     }

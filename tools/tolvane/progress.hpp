@@ -33,6 +33,10 @@ class Progress {
     }
   }
   void set_total(std::int64_t total) { m_total = total; }
+  // How much of the work is done by another measure (bytes of a file read, as
+  // a share from 0 to 1) when the total count is not known: the line then
+  // gives the share and the time left.
+  void set_share(double share) { m_share = share; }
   std::int64_t done() const { return m_done; }
 
   // Erases the line; the destructor does it too.
@@ -43,13 +47,15 @@ class Progress {
   // "0:07", "1:02:03"
   static std::string duration(double seconds);
   // The line drawn for `done` of `total` after `seconds`.
-  static std::string line(const std::string& unit, std::int64_t done, std::int64_t total, double seconds);
+  static std::string line(const std::string& unit, std::int64_t done, std::int64_t total, double seconds,
+                          double share = 0);
 
  private:
   void tick();
 
   std::string m_unit;
   std::int64_t m_total;
+  double m_share = 0;
   std::FILE* m_stream;
   bool m_shown;
   std::int64_t m_done = 0;

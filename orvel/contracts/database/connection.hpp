@@ -22,6 +22,9 @@ namespace Tolvane::Orvel::Contracts::Database {
 class IInspectable;
 class IFormattable;
 class ICachable;
+class IAdaptable;
+class IBuildable;
+class IExplorable;
 
 template <class T>
 using Completion = std::function<void(Core::Result<T>)>;
@@ -54,6 +57,9 @@ class ORVEL_API IConnection {
 
   virtual ~IConnection();
 
+  virtual std::shared_ptr<IAdaptable> adapter() = 0;
+  virtual std::shared_ptr<IBuildable> builder() = 0;
+  virtual std::shared_ptr<IExplorable> explorer() = 0;
   virtual std::shared_ptr<IInspectable> inspector() = 0;
   virtual IStatementPtr statement() = 0;
   virtual std::shared_ptr<IFormattable> formatter() = 0;

@@ -2,7 +2,10 @@
 
 #include <thread>
 
+#include "orvel/contracts/database/adaptable.hpp"
+#include "orvel/contracts/database/buildable.hpp"
 #include "orvel/contracts/database/cachable.hpp"
+#include "orvel/contracts/database/explorable.hpp"
 #include "orvel/contracts/database/formattable.hpp"
 #include "orvel/foundation/logging_service.hpp"
 #include "orvel/supports/database/data_cache.hpp"
@@ -167,6 +170,21 @@ void ConnectionImpl::interrupt() {
   if (m_provider) {
     m_provider->interrupt();
   }
+}
+
+std::shared_ptr<Contracts::Database::IAdaptable> ConnectionImpl::adapter() {
+  std::lock_guard lock(m_collaborators_mutex);
+  return m_adapter;
+}
+
+std::shared_ptr<Contracts::Database::IBuildable> ConnectionImpl::builder() {
+  std::lock_guard lock(m_collaborators_mutex);
+  return m_builder;
+}
+
+std::shared_ptr<Contracts::Database::IExplorable> ConnectionImpl::explorer() {
+  std::lock_guard lock(m_collaborators_mutex);
+  return m_explorer;
 }
 
 std::shared_ptr<Contracts::Database::IInspectable> ConnectionImpl::inspector() {

@@ -43,6 +43,10 @@ class ORVEL_API ConnectionImpl : public Core::Object, public Contracts::Database
     ConnectionImpl& m_connection;
   };
 
+  // The dialect's adapter, builder and explorer; none here.
+  std::shared_ptr<Contracts::Database::IAdaptable> adapter() override;
+  std::shared_ptr<Contracts::Database::IBuildable> builder() override;
+  std::shared_ptr<Contracts::Database::IExplorable> explorer() override;
   std::shared_ptr<Contracts::Database::IInspectable> inspector() override;
   Contracts::Database::IStatementPtr statement() override;
   // Created on first request; the formatter is configured once.
@@ -101,6 +105,9 @@ class ORVEL_API ConnectionImpl : public Core::Object, public Contracts::Database
   std::mutex m_collaborators_mutex;
   Contracts::Database::IStatementPtr m_statement;
   std::shared_ptr<Contracts::Database::IInspectable> m_inspector;
+  std::shared_ptr<Contracts::Database::IAdaptable> m_adapter;
+  std::shared_ptr<Contracts::Database::IBuildable> m_builder;
+  std::shared_ptr<Contracts::Database::IExplorable> m_explorer;
 
  private:
   Core::Status open_stored();

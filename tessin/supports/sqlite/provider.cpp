@@ -11,6 +11,7 @@
 
 #include "tessin/contracts/values.hpp"
 #include "tessin/core/i18n.hpp"
+#include "tessin/core/object_arena.hpp"
 #include "tessin/core/property.hpp"
 #include "tessin/core/source_log.hpp"
 #include "tessin/supports/sqlite/sql_lexer.hpp"
@@ -324,6 +325,10 @@ Core::Result<TableModelPtr> SQLiteProvider::fill(sqlite3_stmt* statement) {
     return model;
   }
   auto& rows = model->get_rows();
+  // The cells go into blocks shared by many of them (see ObjectArena), the
+  // first one sized for a row of short texts.
+  Core::ObjectArena cells(static_cast<std::size_t>(count) * 72);
+  Core::ObjectArena::Scope in_cells(cells);
   while (true) {
     auto row = Contracts::RowModel::create();
     auto& values = row->get_values();

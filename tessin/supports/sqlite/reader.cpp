@@ -4,6 +4,7 @@
 
 #include "tessin/contracts/values.hpp"
 #include "tessin/core/i18n.hpp"
+#include "tessin/core/object_arena.hpp"
 #include "tessin/core/property.hpp"
 #include "tessin/supports/sqlite/sql_text.hpp"
 
@@ -234,26 +235,29 @@ Core::Result<Core::Bytes> SQLiteReader::get_binary(Column col) {
 }
 
 Core::Result<ValueObjectPtr> SQLiteReader::get_value(Column col) {
+  // In the caller's arena when it has one open (the fill of a table model).
+  using Core::ObjectArena;
   switch (sqlite3_column_type(m_statement, col)) {
     case SQLITE_NULL:
-      return Contracts::ValueNull::create();
+      return ObjectArena::make_current<Contracts::ValueNull>();
     case SQLITE_INTEGER:
-      return Contracts::ValueInt64::create(static_cast<std::int64_t>(sqlite3_column_int64(m_statement, col)));
+      return ObjectArena::make_current<Contracts::ValueInt64>(
+          static_cast<std::int64_t>(sqlite3_column_int64(m_statement, col)));
     case SQLITE_FLOAT:
-      return Contracts::ValueDouble::create(sqlite3_column_double(m_statement, col));
+      return ObjectArena::make_current<Contracts::ValueDouble>(sqlite3_column_double(m_statement, col));
     case SQLITE_BLOB: {
       auto bytes = get_binary(col);
       if (!bytes) {
         return Core::fail(std::move(bytes.error()));
       }
-      return std::make_shared<Contracts::ValueBlob>(std::move(*bytes));
+      return ObjectArena::make_current<Contracts::ValueBlob>(std::move(*bytes));
     }
     default: {
       auto text = text_of(col);
       if (!text) {
         return Core::fail(std::move(text.error()));
       }
-      return Contracts::ValueString::create(std::move(*text));
+      return ObjectArena::make_current<Contracts::ValueString>(std::move(*text));
     }
   }
 }

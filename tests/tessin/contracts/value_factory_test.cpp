@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "tessin/contracts/values.hpp"
+#include "tests/support/comma_locale.hpp"
 
 namespace Tolvane::Providers::Contracts {
 namespace {
@@ -41,6 +44,35 @@ TEST(ValueFactory, RealsParse) {
   EXPECT_FLOAT_EQ(made<ValueFloat>(DataType::Float, "1.25xyz")->get_itsvalue(), 1.25F);
   // Money goes through single precision.
   EXPECT_DOUBLE_EQ(made<ValueMoney>(DataType::Money, "0.1")->get_itsvalue(), static_cast<double>(0.1F));
+}
+
+// Numbers are written with a '.', whatever the locale; the factory must read
+// them back the same way where the user's locale writes a comma.
+TEST(ValueFactory, RealTextReadsBackUnderACommaLocale) {
+  Testing::CommaLocale german;
+  if (!german.active()) {
+    GTEST_SKIP() << german.why();
+  }
+  EXPECT_DOUBLE_EQ(made<ValueMoney>(DataType::Money, "2.5")->get_itsvalue(), 2.5);
+  EXPECT_FLOAT_EQ(made<ValueFloat>(DataType::Float, "2.5")->get_itsvalue(), 2.5F);
+  EXPECT_FLOAT_EQ(made<ValueFloat>(DataType::Float, "2,5")->get_itsvalue(), 2.0F) << "a comma ends the number";
+  for (double number : {2.5, -1234.125, 0.1, 1e10}) {
+    const std::string money = ValueMoney::create(number)->to_string();
+    EXPECT_EQ(made<ValueMoney>(DataType::Money, money)->to_string(), money);
+    const std::string real = ValueDouble::create(number)->to_string();
+    EXPECT_EQ(made<ValueDouble>(DataType::Double, real)->to_string(), real);
+    const auto narrow = static_cast<float>(number);
+    EXPECT_EQ(made<ValueFloat>(DataType::Float, ValueFloat::create(narrow)->to_string())->get_itsvalue(), narrow)
+        << number;
+  }
+}
+
+TEST(ValueFactory, FloatTextIsRoundedOnceToSinglePrecision) {
+  // Halfway between the floats 1 and 1 + 2^-23 plus a little: the nearest float
+  // is the upper one, but rounding to double first lands exactly halfway and
+  // then rounds to even, giving 1.
+  EXPECT_EQ(made<ValueFloat>(DataType::Float, "1.00000005960464477539062500000001")->get_itsvalue(),
+            std::nextafter(1.0F, 2.0F));
 }
 
 TEST(ValueFactory, TextKindsAndTheXmlFallback) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tessin/core/error.hpp"
+#include "tessin/core/json_properties.hpp"
 #include "tessin/core/property.hpp"
 #include "tests/support/glib_log_capture.hpp"
 
@@ -82,6 +83,72 @@ const TypeInfo& Derived::static_type() {
                               property("mark", &Derived::get_mark, &Derived::set_mark),
                               property("note", &Derived::get_note)});
   return info;
+}
+
+// Two classes whose properties hold each other's class: describing either
+// must not wait for the other's description.
+class Book;
+class Author final : public Object {
+  TOLVANE_OBJECT(Author)
+  const std::string& get_name() const { return m_name; }
+  void set_name(std::string name) { assign(m_name, std::move(name), "name"); }
+  std::shared_ptr<Book> get_latest() const { return m_latest; }
+  void set_latest(std::shared_ptr<Book> book) { assign(m_latest, std::move(book), "latest"); }
+
+ private:
+  std::string m_name;
+  std::shared_ptr<Book> m_latest;
+};
+
+class Book final : public Object {
+  TOLVANE_OBJECT(Book)
+  const std::string& get_title() const { return m_title; }
+  void set_title(std::string title) { assign(m_title, std::move(title), "title"); }
+  std::shared_ptr<Author> get_author() const { return m_author; }
+  void set_author(std::shared_ptr<Author> author) { assign(m_author, std::move(author), "author"); }
+
+ private:
+  std::string m_title;
+  std::shared_ptr<Author> m_author;
+};
+
+const TypeInfo& Author::static_type() {
+  static const TypeInfo info("TolvaneTestAuthor", &Object::static_type(), {}, factory_of<Author>(),
+                             {property("name", &Author::get_name, &Author::set_name),
+                              property("latest", &Author::get_latest, &Author::set_latest)});
+  return info;
+}
+
+const TypeInfo& Book::static_type() {
+  static const TypeInfo info("TolvaneTestBook", &Object::static_type(), {}, factory_of<Book>(),
+                             {property("title", &Book::get_title, &Book::set_title),
+                              property("author", &Book::get_author, &Book::set_author)});
+  return info;
+}
+
+TEST(ObjectCore, ClassesWhosePropertiesNameEachOtherCanBeDescribed) {
+  const PropertySpec* latest = Author::static_type().find_property("latest");
+  ASSERT_NE(latest, nullptr);
+  EXPECT_EQ(latest->kind, PropertyKind::Object);
+  EXPECT_EQ(latest->value_type.get(), &Book::static_type());
+  EXPECT_EQ(Book::static_type().find_property("author")->value_type.get(), &Author::static_type());
+  EXPECT_EQ(Author::static_type().find_property("name")->value_type.get(), nullptr);
+
+  // The resolved types still guard generic writes and make nested objects.
+  auto author = std::make_shared<Author>();
+  EXPECT_TRUE(author->set_property("latest", ObjectPtr(std::make_shared<Book>())));
+  {
+    Testing::GLibLogCapture log;
+    EXPECT_FALSE(author->set_property("latest", ObjectPtr(std::make_shared<Author>())));
+    EXPECT_TRUE(log.has_critical("value type fits the property"));
+  }
+  auto parsed = Json::parse(R"({"name":"Ann","latest":{"title":"Fog","author":{"name":"Ben"}}})");
+  ASSERT_TRUE(parsed);
+  Json::deserialize_object(*author, json_node_get_object(parsed->get()));
+  ASSERT_NE(author->get_latest(), nullptr);
+  EXPECT_EQ(author->get_latest()->get_title(), "Fog");
+  ASSERT_NE(author->get_latest()->get_author(), nullptr);
+  EXPECT_EQ(author->get_latest()->get_author()->get_name(), "Ben");
 }
 
 TEST(ObjectCore, PropertiesListBaseFirstInDeclarationOrder) {

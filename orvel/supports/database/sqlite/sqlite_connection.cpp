@@ -1,5 +1,8 @@
 #include "orvel/supports/database/sqlite/sqlite_connection.hpp"
 
+#include "orvel/supports/database/sqlite/sqlite_adapter.hpp"
+#include "orvel/supports/database/sqlite/sqlite_builder.hpp"
+#include "orvel/supports/database/sqlite/sqlite_explorer.hpp"
 #include "orvel/supports/database/sqlite/sqlite_statement.hpp"
 #include "orvel/supports/database/sqlite_inspector.hpp"
 #include "tessin/supports/sqlite/provider.hpp"
@@ -20,6 +23,30 @@ Contracts::Database::IStatementPtr SQLiteConnection::statement() {
     m_statement = SQLiteStatement::create(this);
   }
   return m_statement;
+}
+
+std::shared_ptr<Contracts::Database::IAdaptable> SQLiteConnection::adapter() {
+  std::lock_guard lock(m_collaborators_mutex);
+  if (!m_adapter) {
+    m_adapter = SQLiteAdapter::create(this);
+  }
+  return m_adapter;
+}
+
+std::shared_ptr<Contracts::Database::IBuildable> SQLiteConnection::builder() {
+  std::lock_guard lock(m_collaborators_mutex);
+  if (!m_builder) {
+    m_builder = SQLiteBuilder::create(this);
+  }
+  return m_builder;
+}
+
+std::shared_ptr<Contracts::Database::IExplorable> SQLiteConnection::explorer() {
+  std::lock_guard lock(m_collaborators_mutex);
+  if (!m_explorer) {
+    m_explorer = SQLiteExplorer::create(this);
+  }
+  return m_explorer;
 }
 
 std::shared_ptr<Contracts::Database::IInspectable> SQLiteConnection::inspector() {

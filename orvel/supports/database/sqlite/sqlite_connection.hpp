@@ -11,6 +11,9 @@ class ORVEL_API SQLiteConnection final : public ConnectionImpl {
   SQLiteConnection();
   static std::shared_ptr<SQLiteConnection> create() { return std::make_shared<SQLiteConnection>(); }
 
+  std::shared_ptr<Contracts::Database::IAdaptable> adapter() override;
+  std::shared_ptr<Contracts::Database::IBuildable> builder() override;
+  std::shared_ptr<Contracts::Database::IExplorable> explorer() override;
   std::shared_ptr<Contracts::Database::IInspectable> inspector() override;
   Contracts::Database::IStatementPtr statement() override;
 

@@ -6,11 +6,6 @@
 #include "fuzz/support/fuzz_support.hpp"
 #include "orvel/supports/database/formatter_check.hpp"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Tolvane::Fuzz::initialize();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = Tolvane::Fuzz::as_text(data, size);
   const auto failures = Tolvane::Orvel::Supports::Database::check_formatting(text);

@@ -61,11 +61,6 @@ void check_line(std::string_view what, const std::string& line, const std::strin
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Tolvane::Fuzz::initialize();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   const auto level = static_cast<LogLevel>(input.ConsumeIntegralInRange(-1, 4));

@@ -49,11 +49,6 @@ MetaObjectPtr make(const Tolvane::Core::TypeInfo& type) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Tolvane::Fuzz::initialize();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view text = Tolvane::Fuzz::as_text(data, size);
   const Tolvane::Core::TypeInfo* type = &MetaDatabase::static_type();

@@ -75,11 +75,6 @@ void check_written_pieces(FuzzedDataProvider& input) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Tolvane::Fuzz::initialize();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   check_spans(Tolvane::Fuzz::as_text(data, size));
   FuzzedDataProvider input(data, size);

@@ -20,11 +20,6 @@ std::string profile_json(const Server& server) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Tolvane::Fuzz::initialize();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = Tolvane::Fuzz::as_text(data, size);
   // A tree that holds a profile already, so a failed load that cleared the

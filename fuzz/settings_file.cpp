@@ -5,11 +5,6 @@
 #include "fuzz/support/file_round_trip.hpp"
 #include "orvel/contracts/setting/user_setting.hpp"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Tolvane::Fuzz::initialize();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   auto setting = Tolvane::Orvel::Contracts::Setting::UserSetting::create();
   Tolvane::Fuzz::check_file_round_trip(*setting, Tolvane::Fuzz::as_text(data, size), "settings.json");

@@ -144,11 +144,6 @@ void check_quoting(std::string_view name) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Tolvane::Fuzz::initialize();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = Tolvane::Fuzz::as_text(data, size);
   check_tokens(text);

@@ -155,11 +155,6 @@ std::string surrounding(FuzzedDataProvider& input) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Tolvane::Fuzz::initialize();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = Tolvane::Fuzz::as_text(data, size);
   const std::string redacted = SqlText::redact(text);

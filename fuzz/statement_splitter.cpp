@@ -51,11 +51,6 @@ std::string token_by_token(std::string_view statement) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  Tolvane::Fuzz::initialize();
-  return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view script = Tolvane::Fuzz::as_text(data, size);
   check(is_complete_statement(script) == engine_says_complete(std::string(script)),

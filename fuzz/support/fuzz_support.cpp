@@ -121,3 +121,10 @@ std::size_t json_depth(std::string_view json) {
 }
 
 }  // namespace Tolvane::Fuzz
+
+// Every target's start-up, unless the target has one of its own that calls
+// `initialize` (weak, so such a definition takes its place).
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int*, char***) {
+  Tolvane::Fuzz::initialize();
+  return 0;
+}

@@ -28,7 +28,8 @@ std::string excerpt(std::string_view text, std::size_t limit = 200);
 // Sets up what every target needs, once: GLib log lines of the libraries are
 // dropped (the fuzzers feed them bad input on purpose, and warnings about it
 // are expected), except criticals, which report a programming error and
-// abort. Call it from LLVMFuzzerInitialize.
+// abort. The support library's LLVMFuzzerInitialize calls it; a target that
+// defines its own must call it too.
 void initialize();
 
 // The input as text.

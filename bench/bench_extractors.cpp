@@ -1,8 +1,9 @@
-// Delimited-text export and import against the sqlite3 shell, measured side by
-// side in the same run on the same database and file:
+// Delimited-text and JSON export and delimited-text import against the sqlite3
+// shell, measured side by side in the same run on the same database and file:
 //
 //   export: a reader streamed through DsvExtractor into a file, against
-//           `sqlite3 -csv DB "SELECT ..." > file`;
+//           `sqlite3 -csv DB "SELECT ..." > file`, and through JsonExtractor,
+//           against `sqlite3 -json DB "SELECT ..." > file`;
 //   import: the fast mode (one transaction, one worker thread) and the
 //           designed row-by-row mode, against `sqlite3 DB ".import --csv file t"`.
 //
@@ -20,6 +21,7 @@
 
 #include "orvel/model/meta_table.hpp"
 #include "orvel/supports/data/extractors/dsv_extractor.hpp"
+#include "orvel/supports/data/extractors/json_extractor.hpp"
 #include "orvel/supports/database/sqlite/sqlite_connection.hpp"
 #include "tools/host/startup.hpp"
 
@@ -27,6 +29,7 @@ namespace {
 
 using namespace Tolvane;
 using Orvel::Supports::Data::Extractors::DsvExtractor;
+using Orvel::Supports::Data::Extractors::JsonExtractor;
 using Providers::Contracts::DataType;
 
 constexpr const char* kQuery = "SELECT id, price, name, note, stock, maybe FROM items";
@@ -135,15 +138,16 @@ void shell(const std::string& command) {
   }
 }
 
-void BM_ExportCsv_Tolvane(benchmark::State& state) {
+// A reader streamed through `make()`'s extractor into `out`.
+template <class Make>
+void export_with(benchmark::State& state, Make make, const std::string& out, const std::string& name) {
   const int rows = static_cast<int>(state.range(0));
   auto connection = Data::get().open(Data::get().database(rows));
-  const std::string out = Data::get().file("tolvane.csv");
   double seconds = 0;
   for (auto _ : state) {
     Tolvane::Core::Result<std::int64_t> written = 0;
     seconds += timed(state, [&] {
-      auto extractor = DsvExtractor::create("csv");
+      auto extractor = make();
       auto reader = connection->execute_reader(kQuery);
       written = extractor->export_reader_to_file(**reader, out, nullptr);
       (*reader)->close();
@@ -153,19 +157,36 @@ void BM_ExportCsv_Tolvane(benchmark::State& state) {
       return;
     }
   }
-  record(state, "export tolvane", seconds);
+  record(state, name, seconds);
   state.counters["peak MiB"] = peak_mib();
 }
 
-void BM_ExportCsv_Sqlite3Shell(benchmark::State& state) {
+void BM_ExportCsv_Tolvane(benchmark::State& state) {
+  export_with(state, [] { return DsvExtractor::create("csv"); }, Data::get().file("tolvane.csv"), "export tolvane");
+}
+
+void BM_ExportJson_Tolvane(benchmark::State& state) {
+  export_with(state, [] { return JsonExtractor::create("json"); }, Data::get().file("tolvane.json"),
+              "export json tolvane");
+}
+
+void export_with_shell(benchmark::State& state, const std::string& mode, const std::string& out,
+                       const std::string& name) {
   const int rows = static_cast<int>(state.range(0));
   const std::string db = Data::get().database(rows);
-  const std::string out = Data::get().file("shell.csv");
   double seconds = 0;
   for (auto _ : state) {
-    seconds += timed(state, [&] { shell("sqlite3 -csv -header '" + db + "' '" + kQuery + "' > '" + out + "'"); });
+    seconds += timed(state, [&] { shell("sqlite3 " + mode + " '" + db + "' '" + kQuery + "' > '" + out + "'"); });
   }
-  record(state, "export sqlite3", seconds);
+  record(state, name, seconds);
+}
+
+void BM_ExportCsv_Sqlite3Shell(benchmark::State& state) {
+  export_with_shell(state, "-csv -header", Data::get().file("shell.csv"), "export sqlite3");
+}
+
+void BM_ExportJson_Sqlite3Shell(benchmark::State& state) {
+  export_with_shell(state, "-json", Data::get().file("shell.json"), "export json sqlite3");
 }
 
 // The CSV that both imports read: what the shell exported.
@@ -235,6 +256,8 @@ void BM_ImportCsv_Sqlite3Shell(benchmark::State& state) {
 
 BENCHMARK(BM_ExportCsv_Tolvane)->Arg(100'000)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ExportCsv_Sqlite3Shell)->Arg(100'000)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ExportJson_Tolvane)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ExportJson_Sqlite3Shell)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImportCsv_TolvaneFast)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ImportCsv_Sqlite3Shell)->Arg(1'000'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ImportCsv_TolvaneRowByRow)->Arg(1'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -252,6 +275,7 @@ void print_ratios() {
   std::printf("\n");
   ratio("export tolvane", "export sqlite3", 100'000);
   ratio("export tolvane", "export sqlite3", 1'000'000);
+  ratio("export json tolvane", "export json sqlite3", 1'000'000);
   ratio("import tolvane fast", "import sqlite3", 1'000'000);
   const auto slow = t.find("import tolvane row by row/1000");
   const auto peer = t.find("import sqlite3/1000000");

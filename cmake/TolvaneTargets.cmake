@@ -34,3 +34,10 @@ function(tolvane_target_defaults target)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
+
+# Our shared libraries bind their calls into themselves at link time: nobody
+# interposes them, and every start of the command then skips about a thousand
+# symbol look-ups in the dynamic loader.
+function(tolvane_shared_library_linking target)
+  target_link_options(${target} PRIVATE -Wl,-O1 -Wl,-Bsymbolic-functions)
+endfunction()

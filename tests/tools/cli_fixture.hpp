@@ -10,17 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/program.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace Tolvane::Testing {
 
-struct Ran {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
-using Environment = std::vector<std::pair<std::string, std::string>>;
+using Ran = ProgramRun;
 
 // Runs `program` with `arguments`, `input` on standard input and the
 // environment of the test less the tolvane secrets, plus `extra`.

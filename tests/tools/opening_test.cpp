@@ -137,6 +137,23 @@ TEST_F(Opening, TheMainOptionsChooseTheLogFolderTheProfileFileAndVerbosity) {
   EXPECT_NE(verbose.err.find("Prepare: SELECT 1;"), std::string::npos) << verbose.err;
 }
 
+TEST_F(Opening, ACommandLeavesNoConnectionLogBehind) {
+  const std::string db = plain();
+  g_mkdir_with_parents(file("tmp").c_str(), 0700);
+  Ran ran = tolvane({"query", db, "SELECT 1"}, "", {{"TMPDIR", file("tmp")}});
+  EXPECT_EQ(ran.exit_code, 0) << ran.err;
+  Ran script = tolvane({"script", db}, "SELECT 1; SELECT 2;", {{"TMPDIR", file("tmp")}});
+  EXPECT_EQ(script.exit_code, 0) << script.err;
+  GDir* folder = g_dir_open(file("tmp").c_str(), 0, nullptr);
+  ASSERT_NE(folder, nullptr);
+  std::string left;
+  while (const char* name = g_dir_read_name(folder)) {
+    left += std::string(name) + " ";
+  }
+  g_dir_close(folder);
+  EXPECT_EQ(left, "");
+}
+
 TEST_F(Opening, TheCommandLineIsExplainedAndTyposAreCaught) {
   Ran help = tolvane({"help"});
   EXPECT_EQ(help.exit_code, 0);

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <glib.h>
-#include <sys/wait.h>
 
+#include "tests/support/program.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace {
@@ -13,43 +13,19 @@ namespace {
 using Tolvane::Testing::read_text;
 using Tolvane::Testing::write_text;
 
-struct Ran {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
+using Ran = Tolvane::Testing::ProgramRun;
 
 class TolvaneData : public ::testing::Test {
  protected:
   // Runs a program with standard input from /dev/null and the home folders
   // of this test.
   Ran program(std::vector<std::string> arguments) {
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) {
-      argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    gchar** envp = g_get_environ();
+    Tolvane::Testing::ProgramSetup setup;
     for (const char* variable : {"XDG_STATE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
-      envp = g_environ_setenv(envp, variable, m_home.file(variable).c_str(), TRUE);
+      setup.environment.emplace_back(variable, m_home.file(variable));
     }
-    envp = g_environ_unsetenv(envp, "TOLVANE_KEY");
-    Ran ran;
-    gchar* out = nullptr;
-    gchar* err = nullptr;
-    gint status = 0;
-    GError* error = nullptr;
-    const auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL);
-    EXPECT_TRUE(g_spawn_sync(nullptr, argv.data(), envp, flags, nullptr, nullptr, &out, &err, &status, &error))
-        << (error != nullptr ? error->message : "");
-    g_clear_error(&error);
-    g_strfreev(envp);
-    ran.out = out != nullptr ? out : "";
-    ran.err = err != nullptr ? err : "";
-    g_free(out);
-    g_free(err);
-    ran.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return ran;
+    setup.unset = {"TOLVANE_KEY"};
+    return Tolvane::Testing::run_program(std::move(arguments), setup);
   }
 
   Ran tolvane(std::vector<std::string> arguments) {

@@ -1,14 +1,19 @@
-// tolvane import <database> <table> <file> [--format csv|tsv] [--encoding NAME|auto] ...
+// tolvane import <database> <table> <file> [--format csv|tsv|json|xml] [--encoding NAME|auto] ...
 
+#include <glib/gstdio.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <map>
 
 #include "orvel/helpers/database_helper.hpp"
 #include "orvel/helpers/encoding_helper.hpp"
 #include "orvel/model/meta_table.hpp"
 #include "orvel/supports/data/extractors/dsv_extractor.hpp"
+#include "orvel/supports/data/extractors/json_extractor.hpp"
+#include "orvel/supports/data/extractors/xml_extractor.hpp"
 #include "tools/tolvane/commands.hpp"
 #include "tools/tolvane/progress.hpp"
 
@@ -18,6 +23,7 @@ namespace {
 
 using Orvel::Helpers::DatabaseHelper;
 using Orvel::MetaModel::MetaTable;
+using Orvel::Supports::Data::Extractors::BaseExtractor;
 using Orvel::Supports::Data::Extractors::DsvExtractor;
 using Orvel::Supports::Data::Extractors::DsvReader;
 using Orvel::Supports::Data::Extractors::DsvRecord;
@@ -109,6 +115,28 @@ Outcome<DsvRecord> first_record(DsvExtractor& extractor) {
   return record;
 }
 
+// JSON and XML records name their own fields: the names of the first record,
+// which the table's columns are matched to. Each record's fields then go to
+// the columns of their names.
+Outcome<std::vector<std::string>> first_record_names(Orvel::Contracts::Data::IImporter& importer,
+                                                     const std::string& file) {
+  if (g_access(file.c_str(), R_OK) != 0) {
+    return std::unexpected(Failure{kInputFailure, "cannot read " + file + ": " + g_strerror(errno)});
+  }
+  auto first = importer.load_from_file(1);
+  if (!first) {
+    return std::unexpected(Failure{kInputFailure, "cannot read " + file + ": " + describe(first.error())});
+  }
+  if (*first == nullptr || (*first)->get_rows().empty()) {
+    return std::unexpected(Failure{kInputFailure, file + " holds no records"});
+  }
+  std::vector<std::string> names;
+  for (const auto& column : (*first)->get_columns()) {
+    names.push_back(column->get_name());
+  }
+  return names;
+}
+
 std::vector<std::string> split_list(const std::string& text) {
   std::vector<std::string> items;
   gchar** parts = g_strsplit(text.c_str(), ",", -1);
@@ -119,7 +147,45 @@ std::vector<std::string> split_list(const std::string& text) {
   return items;
 }
 
+// Stores the records of the file in the table: opens the database, makes a
+// missing table with --create, matches the file's fields (`sources`) to the
+// table's columns and runs the import with progress and a summary.
+int import_records(Session& session, const ImportArguments& arguments, BaseExtractor& extractor,
+                   Orvel::Contracts::Data::IImporter& importer, const std::vector<std::string>& sources);
+
+// The file's records as JSON or XML: each record names its fields.
+int run_import_named_records(Session& session, const ImportArguments& arguments) {
+  if (!arguments.delimiter.empty() || arguments.no_header || !arguments.columns.empty() ||
+      arguments.encoding != "UTF-8") {
+    return report(Failure{kUsage, "--delimiter, --no-header, --columns and --encoding apply to csv and tsv only"});
+  }
+  std::shared_ptr<BaseExtractor> extractor;
+  Orvel::Contracts::Data::IImporter* importer = nullptr;
+  if (arguments.format == "json") {
+    auto json = Orvel::Supports::Data::Extractors::JsonExtractor::create("json");
+    importer = json.get();
+    extractor = std::move(json);
+  } else {
+    auto xml = Orvel::Supports::Data::Extractors::XmlExtractor::create("xml");
+    importer = xml.get();
+    extractor = std::move(xml);
+  }
+  auto& options = extractor->get_options();
+  options["FILENAME"] = arguments.file;
+  options["ACTION"] = arguments.action;
+  options["FAST_IMPORT"] = arguments.fast ? "true" : "false";
+  extractor->set_continue_on_error(!arguments.stop_on_error);
+  auto sources = first_record_names(*importer, arguments.file);
+  if (!sources) {
+    return report(sources.error());
+  }
+  return import_records(session, arguments, *extractor, *importer, *sources);
+}
+
 int run_import(Session& session, const ImportArguments& arguments) {
+  if (arguments.format == "json" || arguments.format == "xml") {
+    return run_import_named_records(session, arguments);
+  }
   auto extractor = DsvExtractor::create(arguments.format);
   auto& options = extractor->get_options();
   options["FILENAME"] = arguments.file;
@@ -164,7 +230,11 @@ int run_import(Session& session, const ImportArguments& arguments) {
     joined += (joined.empty() ? "" : ",") + source;
   }
   options["COLUMNS"] = joined;
+  return import_records(session, arguments, *extractor, *extractor, sources);
+}
 
+int import_records(Session& session, const ImportArguments& arguments, BaseExtractor& extractor,
+                   Orvel::Contracts::Data::IImporter& importer, const std::vector<std::string>& sources) {
   auto connection = session.open(arguments.request);
   if (!connection) {
     return report(connection.error());
@@ -229,10 +299,12 @@ int run_import(Session& session, const ImportArguments& arguments) {
   Progress progress("rows read");
   std::vector<RowFailure> failures;
   std::int64_t read = 0;
+  std::int64_t imported = 0;
   std::int64_t failed = 0;
   Orvel::Supports::Data::Extractors::ImportObserver observer;
-  observer.progress = [&](std::int64_t rows, std::int64_t, std::int64_t failed_rows, std::uint64_t bytes) {
+  observer.progress = [&](std::int64_t rows, std::int64_t stored, std::int64_t failed_rows, std::uint64_t bytes) {
     read = rows;
+    imported = stored;
     failed = failed_rows;
     if (file_size > 0) {
       progress.set_share(static_cast<double>(bytes) / static_cast<double>(file_size));
@@ -244,17 +316,19 @@ int run_import(Session& session, const ImportArguments& arguments) {
       failures.push_back(failure);
     }
   };
-  extractor->set_import_observer(observer);
+  extractor.set_import_observer(observer);
 
   using Imported = Core::Result<std::int64_t>;
   Imported outcome = session.await<Imported>([&](auto done) {
-    extractor->import_from_file(*connection, *table, nullptr, done);
+    importer.import_from_file(*connection, *table, nullptr, done);
   });
   progress.finish();
   (*connection)->close();
 
   for (const RowFailure& failure : failures) {
-    std::fprintf(stderr, "line %lld: %s\n", static_cast<long long>(failure.line), failure.message.c_str());
+    // JSON is read whole: its records have no line.
+    std::fprintf(stderr, "%s %lld: %s\n", failure.line > 0 ? "line" : "record",
+                 static_cast<long long>(failure.line > 0 ? failure.line : failure.record), failure.message.c_str());
   }
   if (failed > static_cast<std::int64_t>(failures.size())) {
     std::fprintf(stderr, "... and %lld more failed records\n",
@@ -267,7 +341,7 @@ int run_import(Session& session, const ImportArguments& arguments) {
                           "import of " + arguments.file + " stopped" + kept + ": " + describe(outcome.error())});
   }
   std::fprintf(stderr, "%lld rows read, %lld imported, %lld failed\n", static_cast<long long>(read),
-               static_cast<long long>(*outcome), static_cast<long long>(failed));
+               static_cast<long long>(imported), static_cast<long long>(failed));
   return failed > 0 ? kStatementFailed : kSuccess;
 }
 
@@ -275,11 +349,12 @@ int run_import(Session& session, const ImportArguments& arguments) {
 
 Runner add_import_command(CLI::App& app) {
   auto arguments = std::make_shared<ImportArguments>();
-  CLI::App* command = app.add_subcommand("import", "Import a CSV or TSV file into a table");
+  CLI::App* command = app.add_subcommand("import", "Import a CSV, TSV, JSON or XML file into a table");
   command->footer(
-      "Read delimited text (RFC 4180 quoting, LF or CRLF lines, an optional byte-order mark) and\n"
-      "store each record in a table. The file's header names the columns (matched to the table's by\n"
-      "name); records that fail are reported with their line and skipped, or end the import with\n"
+      "Read delimited text (RFC 4180 quoting, LF or CRLF lines, an optional byte-order mark), or\n"
+      "the JSON and XML records `tolvane export` writes, and store each record in a table. The\n"
+      "file's header (JSON members, XML elements) names the columns, matched to the table's by\n"
+      "name; records that fail are reported with their line and skipped, or end the import with\n"
       "--stop-on-error. --fast runs the whole import in one transaction: much faster, and a\n"
       "stopped import leaves the table as it was. Ends with a summary; exit code 1 when any record\n"
       "failed.");
@@ -288,8 +363,8 @@ Runner add_import_command(CLI::App& app) {
       ->required();
   command->add_option("table", arguments->table, "The table to import into")->required();
   command->add_option("file", arguments->file, "The file to read")->required();
-  command->add_option("--format", arguments->format, "csv or tsv")
-      ->check(CLI::IsMember({"csv", "tsv"}))
+  command->add_option("--format", arguments->format, "csv, tsv, json or xml")
+      ->check(CLI::IsMember({"csv", "tsv", "json", "xml"}))
       ->default_str("csv");
   command->add_option("--delimiter", arguments->delimiter, "Column delimiter (default \",\" or tab)");
   command->add_option("--encoding", arguments->encoding,

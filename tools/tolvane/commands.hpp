@@ -25,6 +25,10 @@ Runner add_keygen_command(CLI::App& app);
 Runner add_tables_command(CLI::App& app);
 Runner add_schema_command(CLI::App& app);
 Runner add_transform_command(CLI::App& app);
+Runner add_copy_command(CLI::App& app);
+Runner add_doc_command(CLI::App& app);
+Runner add_diff_command(CLI::App& app);
+Runner add_sync_command(CLI::App& app);
 
 // The demo's look at the structure: a table's CREATE text and a table rebuilt.
 void tour_structure(Orvel::Supports::Database::SQLiteConnection& connection);

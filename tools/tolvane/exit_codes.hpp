@@ -10,6 +10,7 @@ enum ExitCode : int {
   kCannotOpen = 3,        // the database could not be opened (missing, not a database, wrong key, refused login)
   kProfileFailure = 4,    // the profile file could not be read or written, or names no such profile
   kInputFailure = 5,      // an input or output file could not be read or written
+  kDifferent = 10,        // diff: the two databases' structures differ
   kInterrupted = 130,     // ended by Ctrl-C or a termination request (128 + SIGINT, as shells count)
   kOutputClosed = 141,    // the reader of standard output went away (128 + SIGPIPE, as shells count)
 };

@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
                               add_demo_command(app),  add_format_command(app), add_rekey_command(app),
                               add_settings_command(app), add_keygen_command(app), add_export_command(app),
                               add_import_command(app), add_tables_command(app), add_schema_command(app),
-                              add_transform_command(app)};
+                              add_transform_command(app), add_doc_command(app), add_diff_command(app),
+                              add_sync_command(app), add_copy_command(app)};
   for (CLI::App* command : app.get_subcommands({})) {
     command->footer(command->get_footer() + "\n\n" + kExitCodeHelp);
   }

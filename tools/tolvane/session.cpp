@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <glib/gstdio.h>
+
 #include "orvel/foundation/logging_service.hpp"
 #include "orvel/helpers/service_helper.hpp"
+#include "orvel/supports/log/temp_file_log_handler.hpp"
 #include "tessin/supports/sqlite/provider.hpp"
 #include "tools/host/startup.hpp"
 #include "tools/tolvane/glib_log_bridge.hpp"
@@ -60,7 +63,31 @@ Session::Session(Paths paths, bool verbose) : m_paths(std::move(paths)), m_host(
   bridge_glib_log(verbose);
 }
 
-Session::~Session() = default;
+// A connection's own log is a temporary file that outlives the process unless
+// someone removes it; a command's lines are all in the main log as well, so the
+// session removes the files of the connections it opened when it ends.
+Session::~Session() {
+  auto manager = Orvel::Foundation::LoggingService::get_manager();
+  if (!manager) {
+    return;
+  }
+  for (const std::string& uuid : m_connection_logs) {
+    std::vector<std::string> files;
+    if (auto logger = manager->open(uuid.c_str())) {
+      for (const auto& handler : logger->get_handlers()) {
+        if (auto file = std::dynamic_pointer_cast<Orvel::Supports::Log::TempFileLogHandler>(handler)) {
+          files.push_back(file->get_file_name());
+        }
+      }
+    }
+    manager->close(uuid.c_str());
+    for (const std::string& file : files) {
+      if (!file.empty()) {
+        g_unlink(file.c_str());
+      }
+    }
+  }
+}
 
 namespace {
 
@@ -213,8 +240,12 @@ Outcome<std::shared_ptr<SQLiteConnection>> Session::open(const OpenRequest& requ
   }
   // The connection's own log carries the profile's title and provider.
   if (auto manager = Orvel::Foundation::LoggingService::get_manager()) {
-    if (auto logger = manager->open((*server)->get_uuid().c_str())) {
+    const std::string& uuid = (*server)->get_uuid();
+    if (auto logger = manager->open(uuid.c_str())) {
       logger->initialize((*server)->get_title().c_str(), (*server)->get_provider().c_str());
+      if (std::find(m_connection_logs.begin(), m_connection_logs.end(), uuid) == m_connection_logs.end()) {
+        m_connection_logs.push_back(uuid);
+      }
     }
   }
   const bool keyed = !SQLiteProvider::key_of((*server)->get_options()).empty();

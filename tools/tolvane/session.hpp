@@ -85,6 +85,8 @@ class Session {
 
   Paths m_paths;
   std::unique_ptr<Host> m_host;
+  // The connection loggers this session opened, by uuid.
+  std::vector<std::string> m_connection_logs;
   std::shared_ptr<Providers::Contracts::ServerSetting> m_profiles;
 };
 

@@ -1,3 +1,4 @@
+#include "orvel/contracts/data/document.hpp"
 #include "orvel/contracts/data/exporter.hpp"
 #include "orvel/contracts/data/importer.hpp"
 
@@ -16,5 +17,12 @@ const Core::TypeInfo& IImporter::static_type() {
 }
 
 IImporter::~IImporter() = default;
+
+const Core::TypeInfo& IDocument::static_type() {
+  static const Core::TypeInfo info("TolvaneOrvelContractsDataIDocument", {});
+  return info;
+}
+
+IDocument::~IDocument() = default;
 
 }  // namespace Tolvane::Orvel::Contracts::Data

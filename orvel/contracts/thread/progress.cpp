@@ -20,6 +20,13 @@ void Progress::report_success(std::chrono::microseconds elapsed, std::string_vie
   if (!line.empty()) messages_.push_back(std::move(line));
 }
 
+void Progress::report_success_line(std::chrono::microseconds elapsed, std::string line) {
+  std::lock_guard lock(mutex_);
+  elapsed_ = elapsed;
+  ++processed_;
+  messages_.push_back(std::move(line));
+}
+
 void Progress::report_failure(std::chrono::microseconds elapsed, std::string line) {
   std::lock_guard lock(mutex_);
   elapsed_ = elapsed;

@@ -4,6 +4,7 @@
 #include "orvel/model/meta_table.hpp"
 #include "orvel/supports/database/sql_quote.hpp"
 #include "tessin/contracts/values.hpp"
+#include "tessin/core/i18n.hpp"
 #include "tessin/core/main_context.hpp"
 #include "tessin/core/property.hpp"
 
@@ -162,10 +163,24 @@ bool BaseExtractor::option_is_true(std::string_view key, bool fallback) const {
   return found != m_options.end() ? found->second == "true" : fallback;
 }
 
+Core::Result<std::string> BaseExtractor::input_file() const {
+  std::string filename = option("FILENAME");
+  if (filename.empty()) {
+    return Core::fail(Core::Error::gio_domain(), G_IO_ERROR_INVALID_FILENAME,
+                      Core::_("no file to read: the FILENAME option is empty"));
+  }
+  return filename;
+}
+
 // --- Export ---
 
 Core::Status BaseExtractor::write_head(const std::vector<ExportColumn>&, OutputSink&) { return {}; }
 void BaseExtractor::append_row(std::string&, const std::vector<ExportColumn>&, const RowSource::Values&) {}
+Core::Status BaseExtractor::try_append_row(std::string& out, const std::vector<ExportColumn>& columns,
+                                           const RowSource::Values& row) {
+  append_row(out, columns, row);
+  return {};
+}
 Core::Status BaseExtractor::write_tail(const std::vector<ExportColumn>&, OutputSink&) { return {}; }
 
 Core::Result<std::int64_t> BaseExtractor::export_rows(RowSource& source, OutputSink& sink,
@@ -188,20 +203,24 @@ Core::Result<std::int64_t> BaseExtractor::export_rows(RowSource& source, OutputS
       break;
     }
     line.clear();
-    append_row(line, columns, **row);
+    if (auto appended = try_append_row(line, columns, **row); !appended) {
+      return Core::fail(appended.error());
+    }
     if (auto written = sink.write(line); !written) {
       return Core::fail(written.error());
     }
     ++count;
     if (progress) {
-      progress(source.total(), static_cast<std::uint32_t>(count), line);
+      progress(source.total(), static_cast<std::uint32_t>(count), progress_text(line));
     }
-  }
-  if (count == 0 && !writes_empty_document()) {
-    return 0;
   }
   if (auto tail = write_tail(columns, sink); !tail) {
     return Core::fail(tail.error());
+  }
+  // A text always gets the whole document; a file without rows is only
+  // written by formats whose empty document says something.
+  if (count == 0 && !writes_empty_document()) {
+    return 0;
   }
   if (auto finished = sink.finish(); !finished) {
     return Core::fail(finished.error());

@@ -115,7 +115,8 @@ class ORVEL_API BaseExtractor : public Core::Object, public Contracts::Data::IEx
 
   // Streams every row of `source` to `sink` and finishes the sink; gives the
   // number of rows. With no rows a format that writes no empty documents
-  // leaves the sink unfinished (a file is not created or replaced).
+  // leaves the sink unfinished (a file is not created or replaced), though a
+  // text sink holds the whole empty document.
   Core::Result<std::int64_t> export_rows(RowSource& source, OutputSink& sink, const ProgressCallback& progress);
   // Every row of a reader into a file replaced atomically.
   Core::Result<std::int64_t> export_reader_to_file(Providers::Contracts::IDataReader& reader,
@@ -184,6 +185,9 @@ class ORVEL_API BaseExtractor : public Core::Object, public Contracts::Data::IEx
   std::string option(std::string_view key, std::string_view fallback = {}) const;
   // True exactly when the option's value is "true" (`fallback` when missing).
   bool option_is_true(std::string_view key, bool fallback) const;
+  // The "FILENAME" option of loads and imports from a file; an error when
+  // it is missing or empty.
+  Core::Result<std::string> input_file() const;
 
  protected:
   // Format hooks; the base format writes nothing and exports no rows.
@@ -192,6 +196,12 @@ class ORVEL_API BaseExtractor : public Core::Object, public Contracts::Data::IEx
   virtual bool writes_empty_document() const { return false; }
   virtual Core::Status write_head(const std::vector<ExportColumn>& columns, OutputSink& sink);
   virtual void append_row(std::string& out, const std::vector<ExportColumn>& columns, const RowSource::Values& row);
+  // For formats that can meet a value they cannot write: an error ends the
+  // export. By default `append_row`, which cannot fail.
+  virtual Core::Status try_append_row(std::string& out, const std::vector<ExportColumn>& columns,
+                                      const RowSource::Values& row);
+  // What the progress callback receives of a row's text (by default all of it).
+  virtual std::string_view progress_text(std::string_view row_text) const { return row_text; }
   virtual Core::Status write_tail(const std::vector<ExportColumn>& columns, OutputSink& sink);
 
  private:

@@ -2,17 +2,14 @@
 
 #include <cstdlib>
 
-#include "orvel/foundation/logging_service.hpp"
 #include "orvel/helpers/database_helper.hpp"
 #include "orvel/model/meta_table.hpp"
-#include "orvel/supports/data/extractors/row_importer.hpp"
+#include "orvel/supports/data/extractors/record_import.hpp"
 #include "tessin/contracts/values.hpp"
 #include "tessin/core/i18n.hpp"
-#include "tessin/core/main_context.hpp"
 
 namespace Tolvane::Orvel::Supports::Data::Extractors {
 
-using Foundation::LoggingService;
 using Providers::Contracts::DataType;
 using Providers::Contracts::TableModel;
 using Providers::Contracts::ValueString;
@@ -193,12 +190,11 @@ Core::Status DsvExtractor::write_tail(const std::vector<ExportColumn>&, OutputSi
 // --- Reading ---
 
 Core::Result<Core::GRef<GInputStream>> DsvExtractor::open_input() const {
-  const std::string filename = option("FILENAME");
-  if (filename.empty()) {
-    return Core::fail(Core::Error::gio_domain(), G_IO_ERROR_INVALID_FILENAME,
-                      Core::_("no file to read: the FILENAME option is empty"));
+  auto filename = input_file();
+  if (!filename) {
+    return Core::fail(filename.error());
   }
-  auto file = Core::GRef<GFile>::adopt(g_file_new_for_path(filename.c_str()));
+  auto file = Core::GRef<GFile>::adopt(g_file_new_for_path(filename->c_str()));
   GError* raw = nullptr;
   auto stream = Core::GRef<GInputStream>::adopt(G_INPUT_STREAM(g_file_read(file.get(), nullptr, &raw)));
   if (!stream) {
@@ -285,181 +281,38 @@ Core::Result<DsvExtractor::TableModelPtr> DsvExtractor::load_from_file(int max_r
 
 // --- Import ---
 
-// One import: reads records, hands each to the row-import protocol, counts,
-// reports and completes. Lives until its completion ran (each step holds it).
-class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::Import> {
+namespace {
+
+// The data records of delimited text for an import: the header gives the
+// field names (unless "COLUMNS" does), blank lines are skipped, a record
+// shorter than the header is refused, and without header short records are
+// padded with blanks (NULL).
+class DsvRecords final : public RecordSource {
  public:
-  Import(std::shared_ptr<DsvExtractor> owner, DsvDialect dialect, Core::GRef<GInputStream> input, std::string text,
-         ConnectionPtr connection, MetaTablePtr table, Contracts::Data::CountCompletion done)
-      : m_owner(std::move(owner)),
-        m_text(std::move(text)),
+  DsvRecords(const DsvExtractor& owner, DsvDialect dialect, Core::GRef<GInputStream> input, std::string text)
+      : m_text(std::move(text)),
         m_input(std::move(input)),
         m_reader(m_input ? std::make_unique<DsvReader>(m_input.get(), std::move(dialect))
                          : std::make_unique<DsvReader>(std::string_view(m_text), std::move(dialect))),
-        m_rows(*m_owner, std::move(connection), std::move(table)),
-        m_done(std::move(done)),
-        m_has_header(m_owner->option_is_true("HAS_HEADER", true)),
-        m_keep_blank_texts(m_owner->option_is_true("QUOTE_EMPTY", false)),
-        m_prefix(m_owner->option("ROW_PREFIX")),
-        m_suffix(m_owner->option("ROW_SUFFIX")),
-        m_names(split_text(m_owner->option("COLUMNS"), ',')) {
+        m_has_header(owner.option_is_true("HAS_HEADER", true)),
+        m_keep_blank_texts(owner.option_is_true("QUOTE_EMPTY", false)),
+        m_prefix(owner.option("ROW_PREFIX")),
+        m_suffix(owner.option("ROW_SUFFIX")),
+        m_names(split_text(owner.option("COLUMNS"), ',')) {
     if (m_names.size() == 1 && m_names.front().empty()) {
       m_names.clear();
     }
   }
 
-  // The designed mode: one record at a time through the asynchronous execution.
-  void step() {
-    for (;;) {
-      auto next = next_record();
-      if (!next) {
-        finish(Core::fail(next.error()));
-        return;
-      }
-      if (!*next) {
-        finish(m_imported);
-        return;
-      }
-      if (!m_short.empty()) {
-        report_failure(m_short, m_record.line, m_read);
-      }
-      if (!m_importable) {
-        continue;
-      }
-      m_rows.import_async(m_names, m_record.fields, m_keep_blank_texts ? &m_record.quoted : nullptr,
-                          [self = shared_from_this(), line = m_record.line,
-                           record = m_read](Core::Result<std::int64_t> outcome) {
-                            if (self->settle(outcome, line, record)) {
-                              self->step();
-                            } else {
-                              self->finish(Core::fail(self->m_stop_error));
-                            }
-                          });
-      return;
-    }
-  }
-
-  // The fast mode, on a worker thread: everything in one transaction; inserts
-  // go in batches of one multi-row statement, and a batch that fails is run
-  // again record by record, so each failing record is found and reported.
-  Core::Result<std::int64_t> run_now() {
-    if (auto begun = m_rows.begin_transaction(); !begun) {
-      return Core::fail(begun.error());
-    }
-    const bool batched = m_rows.action() == RowImporter::Action::Insert;
-    for (;;) {
-      auto next = next_record();
-      if (!next) {
-        return stop(next.error());
-      }
-      if (!*next) {
-        break;
-      }
-      if (!m_short.empty()) {
-        // Reported in line order: what is pending goes first.
-        if (!flush()) {
-          return stop(m_stop_error);
-        }
-        report_failure(m_short, m_record.line, m_read);
-      }
-      if (!m_importable) {
-        continue;
-      }
-      const Blanks* texts = m_keep_blank_texts ? &m_record.quoted : nullptr;
-      if (batched) {
-        m_batch.push_back({m_rows.insert_tuple(m_names, m_record.fields, texts), m_record.line, m_read});
-        if (m_batch.size() >= kBatchRecords && !flush()) {
-          return stop(m_stop_error);
-        }
-        continue;
-      }
-      if (!run_one(m_rows.import_now(m_names, m_record.fields, texts), m_record.line, m_read)) {
-        return stop(m_stop_error);
-      }
-    }
-    if (!flush()) {
-      return stop(m_stop_error);
-    }
-    if (auto committed = m_rows.commit_transaction(); !committed) {
-      return stop(committed.error());
-    }
-    return m_imported;
-  }
-
-  void finish(Core::Result<std::int64_t> result) {
-    auto done = std::move(m_done);
-    done(std::move(result));
-  }
-
- private:
-  // Records of one multi-row INSERT.
-  static constexpr std::size_t kBatchRecords = 256;
-  struct Pending {
-    std::string tuple;  // "(1, 'x')"
-    std::int64_t line;
-    std::int64_t record;
-  };
-
-  std::unexpected<Core::Error> stop(Core::Error error) {
-    m_rows.rollback_transaction();
-    return Core::fail(std::move(error));
-  }
-
-  // Counts a record run in the fast mode; after a failure, makes sure the
-  // transaction is still there. False when the import must stop.
-  bool run_one(const Core::Result<std::int64_t>& outcome, std::int64_t line, std::int64_t record) {
-    if (!settle(outcome, line, record)) {
-      return false;
-    }
-    if (!outcome) {
-      if (auto intact = m_rows.check_after_failure(); !intact) {
-        m_stop_error = intact.error();
-        return false;
-      }
-    }
-    return true;
-  }
-
-  bool flush() {
-    if (m_batch.empty()) {
-      return true;
-    }
-    std::vector<std::string_view> tuples;
-    tuples.reserve(m_batch.size());
-    for (const Pending& pending : m_batch) {
-      tuples.push_back(pending.tuple);
-    }
-    if (m_rows.insert_tuples(tuples)) {
-      m_imported += static_cast<std::int64_t>(m_batch.size());
-      m_batch.clear();
-      notify();
-      return true;
-    }
-    if (auto intact = m_rows.check_after_failure(); !intact) {
-      m_stop_error = intact.error();
-      return false;
-    }
-    for (const Pending& pending : m_batch) {
-      const std::string_view one[] = {pending.tuple};
-      if (!run_one(m_rows.insert_tuples(one), pending.line, pending.record)) {
-        return false;
-      }
-    }
-    m_batch.clear();
-    return true;
-  }
-
-  // The next data record in m_record; sets m_importable to whether it goes to
-  // the table (false for the header, blank lines and short records, whose
-  // failure text it leaves in m_short). False at the end.
-  Core::Result<bool> next_record() {
+  Core::Result<Read> next() override {
     auto more = m_reader->next(m_record);
-    if (!more || !*more) {
-      return more;
+    if (!more) {
+      return Core::fail(more.error());
+    }
+    if (!*more) {
+      return Read::End;
     }
     ++m_counter;
-    m_importable = false;
-    m_short.clear();
     if (m_first) {
       m_first = false;
       if (m_has_header) {
@@ -467,7 +320,7 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
         if (m_names.empty()) {
           m_names = m_record.fields;
         }
-        return true;
+        return Read::Skipped;
       }
       if (m_names.empty()) {
         for (std::size_t i = 0; i < m_record.fields.size(); ++i) {
@@ -476,62 +329,33 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
       }
     }
     if (m_record.is_blank() && (m_has_header ? m_width : m_names.size()) > 1) {
-      return true;
+      return Read::Skipped;
     }
-    ++m_read;
     if (m_has_header && m_record.fields.size() < m_width) {
-      m_short = std::string(Core::_("the record has ")) + std::to_string(m_record.fields.size()) +
-                Core::_(" fields where the header has ") + std::to_string(m_width);
-      return true;
+      m_refusal = std::string(Core::_("the record has ")) + std::to_string(m_record.fields.size()) +
+                  Core::_(" fields where the header has ") + std::to_string(m_width);
+      return Read::Refused;
     }
     remove_surround(m_record, m_prefix, m_suffix);
-    // Without header, missing fields are blanks (NULL).
     if (m_record.fields.size() < m_names.size()) {
       m_record.fields.resize(m_names.size());
       m_record.quoted.resize(m_names.size(), false);
     }
-    m_importable = true;
-    return true;
+    return Read::Record;
   }
 
-  void report_failure(const std::string& message, std::int64_t line, std::int64_t record) {
-    ++m_failed;
-    LoggingService::error(nullptr, "create row failed:%d -> %s", static_cast<int>(m_counter), message.c_str());
-    const auto& observer = m_owner->get_import_observer();
-    if (observer.failure) {
-      observer.failure(RowFailure{record, line, message});
-    }
-    notify();
-  }
+  const Names& names() const override { return m_names; }
+  const Names& values() const override { return m_record.fields; }
+  const Blanks* texts() const override { return m_keep_blank_texts ? &m_record.quoted : nullptr; }
+  std::int64_t line() const override { return m_record.line; }
+  const std::string& refusal() const override { return m_refusal; }
+  std::int64_t counter() const override { return m_counter; }
+  std::uint64_t consumed() const override { return m_reader->consumed(); }
 
-  void notify() {
-    const auto& observer = m_owner->get_import_observer();
-    if (observer.progress) {
-      observer.progress(m_read, m_imported, m_failed, m_reader->consumed());
-    }
-  }
-
-  // Counts one record's outcome; false when the import must stop.
-  bool settle(const Core::Result<std::int64_t>& outcome, std::int64_t line, std::int64_t record) {
-    if (outcome) {
-      ++m_imported;
-      notify();
-      return true;
-    }
-    report_failure(outcome.error().message, line, record);
-    if (m_owner->get_continue_on_error()) {
-      return true;
-    }
-    m_stop_error = outcome.error();
-    return false;
-  }
-
-  std::shared_ptr<DsvExtractor> m_owner;
+ private:
   std::string m_text;  // the text a text import reads; m_reader points into it
   Core::GRef<GInputStream> m_input;
   std::unique_ptr<DsvReader> m_reader;
-  RowImporter m_rows;
-  Contracts::Data::CountCompletion m_done;
   const bool m_has_header;
   const bool m_keep_blank_texts;
   const std::string m_prefix;
@@ -539,16 +363,12 @@ class DsvExtractor::Import : public std::enable_shared_from_this<DsvExtractor::I
   Names m_names;
   DsvRecord m_record;
   bool m_first = true;
-  bool m_importable = false;
   std::size_t m_width = 0;
   std::int64_t m_counter = 0;  // records read, the header among them
-  std::int64_t m_read = 0;     // data records read
-  std::int64_t m_imported = 0;
-  std::int64_t m_failed = 0;
-  Core::Error m_stop_error;
-  std::string m_short;  // why the record just read is too short, or ""
-  std::vector<Pending> m_batch;
+  std::string m_refusal;
 };
+
+}  // namespace
 
 void DsvExtractor::start_import(Core::GRef<GInputStream> input, std::string text, ConnectionPtr connection,
                                 MetaTablePtr table, Contracts::Data::CountCompletion done) {
@@ -559,15 +379,10 @@ void DsvExtractor::start_import(Core::GRef<GInputStream> input, std::string text
     complete_later(std::move(done), Core::fail(dialect.error()));
     return;
   }
-  auto import = std::make_shared<Import>(self<DsvExtractor>(), std::move(*dialect), std::move(input),
-                                         std::move(text), std::move(connection), std::move(table), std::move(done));
-  if (!option_is_true("FAST_IMPORT", false)) {
-    Core::invoke_idle(Core::thread_default_context().get(), G_PRIORITY_DEFAULT_IDLE, [import] { import->step(); });
-    return;
-  }
-  auto result = std::make_shared<Core::Result<std::int64_t>>(0);
-  Core::run_in_worker([import, result] { *result = import->run_now(); },
-                      [import, result] { import->finish(std::move(*result)); });
+  auto records = std::make_unique<DsvRecords>(*this, std::move(*dialect), std::move(input), std::move(text));
+  std::make_shared<RecordImport>(self<DsvExtractor>(), std::move(records), std::move(connection), std::move(table),
+                                 RecordImport::Count::Imported, std::move(done))
+      ->start();
 }
 
 void DsvExtractor::import_from_file(ConnectionPtr connection, MetaTablePtr table, ProgressCallback,

@@ -71,8 +71,6 @@ class ORVEL_API DsvExtractor final : public BaseExtractor, public Contracts::Dat
   Core::Status write_tail(const std::vector<ExportColumn>& columns, OutputSink& sink) override;
 
  private:
-  class Import;
-
   // False when the text, put in quotes, would read back as other text: a
   // quotation set whose escapes are not the quotes doubled ("\]" for "]")
   // has no way to write a text that ends in the escape's first part.

@@ -103,8 +103,11 @@ Core::Result<std::int64_t> RowImporter::run_now(const std::string& sql) {
 }
 
 const RowImporter::Plan& RowImporter::plan(const Names& names) {
-  if (!m_plan) {
+  // Formats whose records name their own fields (JSON members, XML
+  // elements) may name them differently from one record to the next.
+  if (!m_plan || m_plan->names != names) {
     Plan plan;
+    plan.names = names;
     plan.mappings = BaseExtractor::map_sources(*m_table, names);
     plan.table = Helpers::DatabaseHelper::format_object_name(m_table->get_schema(), m_table->get_name());
     plan.insert_head = "INSERT INTO " + plan.table + "(";

@@ -31,7 +31,7 @@ namespace Tolvane::Orvel::Supports::Data::Extractors {
 // transaction); `import_now` runs it on the calling thread, for the fast mode,
 // which puts a whole import into one transaction on one worker thread. The
 // fast mode works out the column mapping and the statements' fixed text once
-// and sends each statement to the provider directly (the connection's two log
+// per set of source names and sends each statement to the provider directly (the connection's two log
 // lines per statement would cost more than the statement).
 class ORVEL_API RowImporter {
  public:
@@ -51,8 +51,9 @@ class ORVEL_API RowImporter {
   Core::Result<std::int64_t> import_now(const Names& names, const Names& values, const Blanks* texts);
 
   // The fast mode's inserts in batches: the values of one record as a tuple
-  // "(1, 'x')", and one INSERT of several tuples. A failing multi-row INSERT
-  // stores none of its rows.
+  // "(1, 'x')", and one INSERT of several tuples, all of records with the
+  // same source names as the last tuple's. A failing multi-row INSERT stores
+  // none of its rows.
   std::string insert_tuple(const Names& names, const Names& values, const Blanks* texts);
   Core::Result<std::int64_t> insert_tuples(std::span<const std::string_view> tuples);
 
@@ -70,6 +71,7 @@ class ORVEL_API RowImporter {
   // What the fast mode works out once per import: the columns fed, in
   // table order, and the fixed parts of its statements.
   struct Plan {
+    Names names;  // the source names it was made for
     std::vector<BaseExtractor::Mapping> mappings;
     std::string table;        // schema-qualified
     std::string insert_head;  // "INSERT INTO t(a, b) VALUES"

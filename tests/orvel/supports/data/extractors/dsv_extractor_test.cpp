@@ -4,6 +4,7 @@
 
 #include "tessin/contracts/values.hpp"
 #include "tests/orvel/supports/data/extractors/extractor_fixture.hpp"
+#include "tests/orvel/supports/data/extractors/table_models.hpp"
 
 namespace Tolvane::Orvel::Supports::Data::Extractors::Testing {
 namespace {
@@ -12,20 +13,6 @@ using namespace Providers::Contracts;
 using Tolvane::Testing::read_text;
 using Tolvane::Testing::write_text;
 
-TableModelPtr model_of(const std::vector<std::string>& names, const std::vector<std::vector<ValueObjectPtr>>& rows) {
-  auto model = TableModel::create();
-  for (const auto& name : names) {
-    model->get_columns().push_back(ColumnModel::full(name, DataType::String));
-  }
-  for (const auto& values : rows) {
-    auto row = RowModel::create();
-    row->get_values() = values;
-    model->get_rows().push_back(row);
-  }
-  return model;
-}
-
-ValueObjectPtr text(std::string value) { return ValueString::create(std::move(value)); }
 
 std::string exported(DsvExtractor& extractor, const TableModelPtr& model) {
   std::string buffer = "old";

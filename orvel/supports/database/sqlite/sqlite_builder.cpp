@@ -125,21 +125,40 @@ std::string declared_type(const MetaColumn& column) {
 
 // A declared type as it must be written for the engine to report it again.
 // The engine reports a type written as one quoted token without its quotes,
-// so a type first written in quotes ("weird#type", "a""b") may come back as
-// text that no longer reads as a type; such a type goes back into quotes.
+// so a type first written in quotes ("weird#type", "a""b", "x(y") may come
+// back as text that no longer reads as a type: names, then at most
+// "(number[, number])". Such a type goes back into quotes.
 std::string written_type(const std::string& type) {
   using Providers::Supports::SqlToken;
+  std::vector<SqlToken> tokens;
   for (const SqlToken& token : Providers::Supports::tokenize_sql(type, true)) {
-    const std::string_view text = token.text(type);
-    const bool sign_or_bracket = text.size() == 1 && std::string_view("(),+-").find(text[0]) != std::string_view::npos;
-    const bool fits = token.kind == SqlTokenKind::Space || token.kind == SqlTokenKind::BlockComment ||
-                      token.kind == SqlTokenKind::Number || (token.kind == SqlTokenKind::Punct && sign_or_bracket) ||
-                      (token.kind == SqlTokenKind::Word && !Providers::Supports::is_sql_keyword(text));
-    if (!fits) {
-      return dq(type);
+    if (token.kind == SqlTokenKind::LineComment || token.kind == SqlTokenKind::Illegal) {
+      return dq(type);  // a line comment would swallow what follows the type
+    }
+    if (token.kind != SqlTokenKind::Space && token.kind != SqlTokenKind::BlockComment) {
+      tokens.push_back(token);
     }
   }
-  return type;
+  std::size_t at = 0;
+  auto is = [&](SqlTokenKind kind, std::string_view text = {}) {
+    return at < tokens.size() && tokens[at].kind == kind && (text.empty() || tokens[at].text(type) == text);
+  };
+  auto number = [&] {
+    if (is(SqlTokenKind::Punct, "+") || is(SqlTokenKind::Punct, "-")) {
+      ++at;
+    }
+    return is(SqlTokenKind::Number) ? (++at, true) : false;
+  };
+  while (is(SqlTokenKind::Word) && !Providers::Supports::is_sql_keyword(tokens[at].text(type))) {
+    ++at;
+  }
+  bool reads = at > 0;
+  if (reads && at < tokens.size()) {
+    reads = is(SqlTokenKind::Punct, "(") && (++at, number()) &&
+            (!is(SqlTokenKind::Punct, ",") || (++at, number())) && is(SqlTokenKind::Punct, ")") &&
+            ++at == tokens.size();
+  }
+  return reads || tokens.empty() ? type : dq(type);
 }
 
 // Columns of the new table in list order, deleted ones left out.

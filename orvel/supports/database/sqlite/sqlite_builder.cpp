@@ -158,7 +158,9 @@ std::string written_type(const std::string& type) {
             (!is(SqlTokenKind::Punct, ",") || (++at, number())) && is(SqlTokenKind::Punct, ")") &&
             ++at == tokens.size();
   }
-  return reads || tokens.empty() ? type : dq(type);
+  // The engine trims the white space around a type it reads unquoted.
+  const bool trimmed = type.empty() || (!g_ascii_isspace(type.front()) && !g_ascii_isspace(type.back()));
+  return (reads || tokens.empty()) && trimmed ? type : dq(type);
 }
 
 // Columns of the new table in list order, deleted ones left out.

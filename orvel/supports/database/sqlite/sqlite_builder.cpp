@@ -132,8 +132,10 @@ std::string written_type(const std::string& type) {
   using Providers::Supports::SqlToken;
   std::vector<SqlToken> tokens;
   for (const SqlToken& token : Providers::Supports::tokenize_sql(type, true)) {
-    if (token.kind == SqlTokenKind::LineComment || token.kind == SqlTokenKind::Illegal) {
-      return dq(type);  // a line comment would swallow what follows the type
+    const bool open_comment = token.kind == SqlTokenKind::BlockComment &&
+                              (token.length < 4 || !token.text(type).ends_with("*/"));
+    if (token.kind == SqlTokenKind::LineComment || token.kind == SqlTokenKind::Illegal || open_comment) {
+      return dq(type);  // such a comment would swallow what follows the type
     }
     if (token.kind != SqlTokenKind::Space && token.kind != SqlTokenKind::BlockComment) {
       tokens.push_back(token);

@@ -2,9 +2,15 @@
 # with them. TOLVANE_SANITIZE=thread builds with ThreadSanitizer instead (it
 # cannot be combined with AddressSanitizer); CI runs the tests that use threads
 # under it from a second build tree. Applied per target so third-party objects
-# keep their optimised build.
+# keep their optimised build. The fuzz build also gives our code libFuzzer's
+# coverage instrumentation, so the fuzzers are guided by the parsers' branches
+# and not only their own.
 function(tolvane_target_sanitizers target)
-  if(TOLVANE_SANITIZE STREQUAL "thread")
+  if(TOLVANE_BUILD_FUZZERS)
+    target_compile_options(${target} PRIVATE
+      -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  elseif(TOLVANE_SANITIZE STREQUAL "thread")
     target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=thread)
   elseif(TOLVANE_SANITIZE)

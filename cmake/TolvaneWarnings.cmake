@@ -3,8 +3,12 @@
 function(tolvane_target_warnings target)
   target_compile_options(${target} PRIVATE
     -Wall -Wextra -Wpedantic -Werror
-    -Wshadow=local -Wnon-virtual-dtor -Woverloaded-virtual -Wformat=2
-    # GCC 12 reports impossible overlaps in std::string concatenation at -O3
-    # (a known false positive of its -Wrestrict); it would fail release builds.
-    -Wno-restrict)
+    -Wnon-virtual-dtor -Woverloaded-virtual -Wformat=2)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE
+      -Wshadow=local
+      # GCC 12 reports impossible overlaps in std::string concatenation at -O3
+      # (a known false positive of its -Wrestrict); it would fail release builds.
+      -Wno-restrict)
+  endif()
 endfunction()

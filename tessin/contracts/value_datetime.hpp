@@ -14,7 +14,9 @@ namespace Tolvane::Providers::Contracts {
 TESSIN_API Core::DateTime parse_iso8601(std::string_view text, GTimeZone* default_zone);
 
 // A GLib date-time, possibly absent. Shown as "%Y-%m-%d %H:%M:%S" in its own
-// zone, "(NULL)" when absent.
+// zone, "(NULL)" when absent. The year always has four digits ("0999"), as
+// ISO 8601 wants and the factory needs to read it back; GLib's "%Y" would
+// write "999", so the formats spell it "%C%y".
 class TESSIN_API ValueDateTime : public ValueObject {
   TOLVANE_OBJECT(ValueDateTime)
 
@@ -41,7 +43,7 @@ class TESSIN_API ValueDateTime : public ValueObject {
   DataType get_data_type() const override;
 
  protected:
-  virtual const char* text_format() const { return "%Y-%m-%d %H:%M:%S"; }
+  virtual const char* text_format() const { return "%C%y-%m-%d %H:%M:%S"; }
   // A clone keeps the instant and the zone it is shown in, so its text form is
   // the same as the source's.
   template <class T>
@@ -70,7 +72,7 @@ class TESSIN_API ValueDate final : public ValueDateTime {
   DataType get_data_type() const override;
 
  protected:
-  const char* text_format() const override { return "%Y-%m-%d"; }
+  const char* text_format() const override { return "%C%y-%m-%d"; }
 };
 
 // A time of day: shown as "%H:%M:%S".

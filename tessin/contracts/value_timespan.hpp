@@ -33,7 +33,7 @@ class TESSIN_API ValueTimeSpan final : public ValueObject {
 
  private:
   std::int64_t m_itsvalue;
-  std::int32_t m_interval;
+  [[maybe_unused]] std::int32_t m_interval;
 };
 
 }  // namespace Tolvane::Providers::Contracts

@@ -285,9 +285,72 @@ Status check_depth(std::string_view text) {
   return {};
 }
 
+namespace {
+
+// The value of the four hexadecimal digits at `at`, or -1.
+int hex4(std::string_view text, std::size_t at) {
+  if (at + 4 > text.size()) {
+    return -1;
+  }
+  int value = 0;
+  for (std::size_t i = at; i < at + 4; ++i) {
+    const int digit = g_ascii_xdigit_value(text[i]);
+    if (digit < 0) {
+      return -1;
+    }
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+// json-glib turns a \uD800-\uDBFF escape that no \uDC00-\uDFFF follows, and
+// a \uDC00-\uDFFF escape that follows none, into bytes that are not UTF-8
+// (dropping the character after a high one), so what was read from such text
+// could never be written and read back. Such escapes are refused, and so are
+// escapes without their four digits.
+Status check_escapes(std::string_view text) {
+  for (std::size_t at = text.find("\\u"); at != std::string_view::npos; at = text.find("\\u", at + 2)) {
+    // An escape only when the backslash is not itself escaped.
+    std::size_t backslashes = 1;
+    while (backslashes <= at && text[at - backslashes] == '\\') {
+      ++backslashes;
+    }
+    if (backslashes % 2 == 0) {
+      continue;
+    }
+    const int unit = hex4(text, at + 2);
+    if (unit < 0) {
+      // json-glib reads the characters after a short escape as digits all
+      // the same, which may make half a surrogate pair.
+      GCharPtr message(g_strdup_printf(
+          g_dgettext(kGettextDomain, "JSON text holds an escape without four hexadecimal digits (at byte %zu)"), at));
+      return fail("JSON", -1, message.get());
+    }
+    if (unit < 0xD800 || unit > 0xDFFF) {
+      continue;
+    }
+    // A low half here follows no high one: a pair's low half is skipped below.
+    const bool paired = unit <= 0xDBFF && text.substr(at + 6, 2) == "\\u" && hex4(text, at + 8) >= 0xDC00 &&
+                        hex4(text, at + 8) <= 0xDFFF;
+    if (!paired) {
+      GCharPtr message(g_strdup_printf(
+          g_dgettext(kGettextDomain, "JSON text holds the lone surrogate escape %.6s (at byte %zu)"), text.data() + at,
+          at));
+      return fail("JSON", -1, message.get());
+    }
+    at += 6;
+  }
+  return {};
+}
+
+}  // namespace
+
 Result<NodeRef> parse(std::string_view text) {
   if (Status deep = check_depth(text); !deep) {
     return fail(std::move(deep.error()));
+  }
+  if (Status broken = check_escapes(text); !broken) {
+    return fail(std::move(broken.error()));
   }
   auto parser = GRef<JsonParser>::adopt(json_parser_new());
   GError* error = nullptr;

@@ -83,7 +83,10 @@ inline constexpr std::size_t kMaxDepth = 512;
 TESSIN_API Status check_depth(std::string_view text);
 
 // Parses text or a file; errors come as json-glib (or GIO) reports them. Text
-// nested deeper than `kMaxDepth` is refused before json-glib sees it.
+// nested deeper than `kMaxDepth`, or holding half a surrogate pair ("\ud800"
+// or "\udc00" alone) or a "\u" without four hexadecimal digits, which
+// json-glib would read as bytes that are not UTF-8, is refused ("JSON", -1)
+// before json-glib sees it.
 TESSIN_API Result<NodeRef> parse(std::string_view text);
 TESSIN_API Result<NodeRef> parse_file(const std::string& filename);
 

@@ -25,6 +25,13 @@ bool valid_utf8(std::string_view text) noexcept {
 }  // namespace
 
 Regex::Regex(const char* pattern, int compile_flags, int match_flags) {
+  // GLib hands the pattern to PCRE without checking its UTF-8, and PCRE
+  // crashes on a broken sequence (a pattern holding "\xff" takes the process
+  // down); patterns built from user text must fail instead.
+  if ((compile_flags & G_REGEX_RAW) == 0 && g_utf8_validate(pattern, -1, nullptr) == FALSE) {
+    m_error = "the pattern is not valid UTF-8";
+    return;
+  }
   GError* error = nullptr;
   GRegex* regex = g_regex_new(pattern, static_cast<GRegexCompileFlags>(compile_flags),
                               static_cast<GRegexMatchFlags>(match_flags), &error);

@@ -1,5 +1,6 @@
 #include "orvel/supports/log/formatters.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include <glib.h>
@@ -56,11 +57,15 @@ std::string_view local_time(gint64 seconds, const char* format) {
   return entry->text;
 }
 
-// Text the formatter adds goes into a printf format: each '%' is doubled.
+// Text the formatter adds goes into a printf format: each '%' is doubled, and
+// a NUL byte (a profile title may hold one), which would end the format there
+// and lose the rest of the line with its line end, is written as "\0".
 void append_escaped(std::string& line, std::string_view text) {
   for (char c : text) {
     if (c == '%') {
       line += "%%";
+    } else if (c == '\0') {
+      line += "\\0";
     } else {
       line += c;
     }
@@ -70,8 +75,9 @@ void append_escaped(std::string& line, std::string_view text) {
 // As "%-<width>s" would write `text`, escaped.
 void append_padded(std::string& line, std::string_view text, std::size_t width) {
   append_escaped(line, text);
-  if (text.size() < width) {
-    line.append(width - text.size(), ' ');
+  const auto shown = text.size() + static_cast<std::size_t>(std::count(text.begin(), text.end(), '\0'));
+  if (shown < width) {
+    line.append(width - shown, ' ');
   }
 }
 

@@ -26,8 +26,28 @@ bool is_key_pragma(std::string_view name) {
   return false;
 }
 
+// A URI parameter name as the engine reads it: %HH escapes decoded.
+std::string uri_decoded(std::string_view name) {
+  std::string decoded;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '%' && i + 2 < name.size() && g_ascii_isxdigit(name[i + 1]) && g_ascii_isxdigit(name[i + 2])) {
+      decoded.push_back(static_cast<char>(g_ascii_xdigit_value(name[i + 1]) * 16 + g_ascii_xdigit_value(name[i + 2])));
+      i += 2;
+    } else {
+      decoded.push_back(name[i]);
+    }
+  }
+  return decoded;
+}
+
+bool is_uri_key(std::string_view name) {
+  const std::string decoded = uri_decoded(name);
+  return word_is(decoded, "key") || word_is(decoded, "hexkey") || word_is(decoded, "textkey");
+}
+
 // The key parameters the cipher extension reads from a URI file name, with
-// their values replaced; `literal` is a whole '...' token.
+// their values replaced; `literal` is a whole quoted token: a string, or a
+// quoted name, which ATTACH and VACUUM INTO take for a file name as well.
 void redact_uri_keys(std::string_view literal, std::string& out) {
   const std::size_t query = literal.find('?');
   if (query == std::string_view::npos || literal.size() < 6 || g_ascii_strncasecmp(literal.data() + 1, "file:", 5) != 0) {
@@ -36,8 +56,9 @@ void redact_uri_keys(std::string_view literal, std::string& out) {
   }
   out.append(literal.substr(0, query + 1));
   // The closing quote is not part of the last parameter.
-  const std::string_view closing = literal.ends_with('\'') && literal.size() > 1 ? "'" : "";
-  std::string_view parameters = literal.substr(query + 1, literal.size() - query - 1 - closing.size());
+  const char close = literal.front() == '[' ? ']' : literal.front();
+  const std::size_t closing = literal.size() > 1 && literal.back() == close ? 1 : 0;
+  std::string_view parameters = literal.substr(query + 1, literal.size() - query - 1 - closing);
   bool first = true;
   while (true) {
     const std::size_t amp = parameters.find('&');
@@ -48,8 +69,7 @@ void redact_uri_keys(std::string_view literal, std::string& out) {
     first = false;
     const std::size_t equals = parameter.find('=');
     const std::string_view name = parameter.substr(0, equals);
-    if (equals != std::string_view::npos &&
-        (word_is(name, "key") || word_is(name, "hexkey") || word_is(name, "textkey"))) {
+    if (equals != std::string_view::npos && is_uri_key(name)) {
       out.append(name);
       out.append("=***");
     } else {
@@ -60,7 +80,7 @@ void redact_uri_keys(std::string_view literal, std::string& out) {
     }
     parameters.remove_prefix(amp + 1);
   }
-  out.append(closing);
+  out.append(literal.substr(literal.size() - closing));
 }
 
 // Where the statement holding the token at `index` ends: its ';', or the end.
@@ -93,6 +113,10 @@ std::string first_keyword(std::string_view sql) {
 }
 
 bool may_hold_secret(std::string_view sql) noexcept {
+  // A URI parameter may spell its name in %HH escapes ("k%65y").
+  if (sql.find('%') != std::string_view::npos) {
+    return true;
+  }
   for (std::size_t at = sql.find_first_of("kK"); at != std::string_view::npos && at + 2 < sql.size();
        at = sql.find_first_of("kK", at + 1)) {
     if ((sql[at + 1] == 'e' || sql[at + 1] == 'E') && (sql[at + 2] == 'y' || sql[at + 2] == 'Y')) {
@@ -112,7 +136,15 @@ std::string redact(std::string_view sql) {
   std::size_t start = 0;
   while (start < tokens.size()) {
     const std::size_t end = statement_end(tokens, start);
-    const std::string_view verb = tokens[start].kind == SqlTokenKind::Word ? tokens[start].text(sql) : "";
+    // EXPLAIN [QUERY PLAN] compiles the statement, and shows its text as well.
+    if (start < end && word_is(tokens[start].text(sql), "explain")) {
+      ++start;
+      if (start + 1 < end && word_is(tokens[start].text(sql), "query") && word_is(tokens[start + 1].text(sql), "plan")) {
+        start += 2;
+      }
+    }
+    const std::string_view verb =
+        start < end && tokens[start].kind == SqlTokenKind::Word ? tokens[start].text(sql) : "";
     if (word_is(verb, "pragma")) {
       // PRAGMA [schema .] name ( = value | ( value ) )
       std::size_t at = start + 1;
@@ -129,6 +161,9 @@ std::string redact(std::string_view sql) {
             --last;
           }
           hidden.emplace_back(at + 2, last);
+        } else {
+          // Not a form the engine takes, but the text is the user's key all the same.
+          hidden.emplace_back(at + 1, end);
         }
       }
     } else if (word_is(verb, "attach")) {
@@ -161,7 +196,7 @@ std::string redact(std::string_view sql) {
     while (range < hidden.size() && index >= hidden[range].second) {
       ++range;
     }
-    if (token.kind == SqlTokenKind::String) {
+    if (token.kind == SqlTokenKind::String || token.kind == SqlTokenKind::QuotedName) {
       out.append(sql.substr(copied, token.offset - copied));
       redact_uri_keys(token.text(sql), out);
       copied = token.offset + token.length;

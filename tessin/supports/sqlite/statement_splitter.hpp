@@ -24,7 +24,10 @@ struct StatementSpan {
 // Cuts a script into statements by the engine's own completeness rule
 // (`sqlite3_complete`): a ';' ends a statement only outside literals, quoted
 // names and comments, and a CREATE TRIGGER runs on through the ';' of its body
-// to its END. White space and comments between statements belong to no
+// to its END. The rule is applied to the tokens the engine reads when it runs
+// a statement (`SqlLexer`), so a cut never falls inside one of them, not even
+// where `sqlite3_complete` reads a token differently (a ';' inside the
+// parentheses of a "$name(...)" parameter does not end the statement). White space and comments between statements belong to no
 // statement; a script of nothing else has none. An unfinished last statement
 // (an open literal, a trigger without END) is returned as it stands, so the
 // engine reports what is wrong with it.
@@ -50,6 +53,9 @@ TESSIN_API std::vector<StatementSpan> split_statements(std::string_view script);
 
 // What `sqlite3_complete` answers: whether `text` ends with a complete
 // statement (a ';' that closes it), white space and comments after it allowed.
+// Reads the text as that function does, which is not quite how the tokenizer
+// cuts it (it sees "$v(;x)" as holding a ';', ":a::create" as holding the
+// word CREATE), and, like it, stops at a NUL byte.
 TESSIN_API bool is_complete_statement(std::string_view text);
 
 // The engine's own `sqlite3_complete`, which reads up to the first NUL byte:

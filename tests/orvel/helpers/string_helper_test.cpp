@@ -35,6 +35,8 @@ TEST(StringHelper, TrimCharsTakesEachCharacterLiterally) {
   EXPECT_EQ(StringHelper::trim_chars("bab", "a-c"), "bab");
   EXPECT_EQ(StringHelper::trim_chars("-a-", "a-c"), "");
   EXPECT_EQ(StringHelper::trim_chars("[:a:]", "[:"), "a:]");
+  // A set that is not UTF-8 names no characters: the text stays as it is.
+  EXPECT_EQ(StringHelper::trim_chars("\xff" "a\xff", "\xff\xe2\x82\xac"), "\xff" "a\xff");
   // The index-column set: CR, LF, brackets and quotes.
   EXPECT_EQ(StringHelper::trim_chars("\r\n[\"col 1\"]\n", "\r\n[]\"'"), "col 1");
   EXPECT_EQ(StringHelper::trim_chars("«a»", "«»"), "a");

@@ -40,6 +40,18 @@ TEST(ValueDateTimes, AbsentDateTimesShowAsNull) {
   EXPECT_EQ(ValueDateTime::utc(2024, 2, 29, 23, 59, 58)->to_string(), "2024-02-29 23:59:58");
 }
 
+// ISO 8601 years have four digits; with fewer the factory could not read a
+// value's own text back and would give the epoch instead.
+TEST(ValueDateTimes, YearsBeforeOneThousandShowWithFourDigitsAndReadBack) {
+  EXPECT_EQ(ValueDateTime::utc(1, 1, 1, 0, 0, 0)->to_string(), "0001-01-01 00:00:00");
+  EXPECT_EQ(ValueDate::dmy(999, 12, 31)->to_string(), "0999-12-31");
+  for (DataType type : {DataType::Date, DataType::DateTime, DataType::TimeStamp}) {
+    const std::string text = IValue::factory(type, "0042-06-01T08:09:10Z")->to_string();
+    EXPECT_TRUE(text.starts_with("0042-06-01")) << text;
+    EXPECT_EQ(IValue::factory(type, text)->to_string(), text);
+  }
+}
+
 TEST(ValueDateTimes, DatesAndTimesOfDay) {
   EXPECT_EQ(ValueDate::dmy(2024, 2, 29)->to_string(), "2024-02-29");
   GDate* day = g_date_new_dmy(31, G_DATE_DECEMBER, 1999);

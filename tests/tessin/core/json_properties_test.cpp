@@ -106,6 +106,27 @@ TEST(JsonProperties, ParseErrorsComeFromTheParser) {
   EXPECT_EQ(missing.error().domain, "g-file-error-quark");
 }
 
+// json-glib reads half a surrogate pair as bytes that are not UTF-8: a tree
+// read from such text would be written as a file that no longer loads.
+TEST(JsonProperties, LoneSurrogateEscapesAreRefused) {
+  auto lone = Json::parse("[\"a\\ud800b\"]");
+  ASSERT_FALSE(lone.has_value());
+  EXPECT_EQ(lone.error().domain, "JSON");
+  EXPECT_NE(lone.error().message.find("\\ud800 (at byte 3)"), std::string::npos) << lone.error().message;
+  EXPECT_FALSE(Json::parse("{\"k\":\"\\uDBFF\\u0041\"}").has_value());
+  // A low half alone, or two high halves, as well.
+  EXPECT_FALSE(Json::parse("[\"a\\udd80b\"]").has_value());
+  EXPECT_FALSE(Json::parse("[\"\\ud83d\\ud83d\\ude00\"]").has_value());
+  // An escape short of its four digits.
+  EXPECT_FALSE(Json::parse("[\"p\\udata\"]").has_value());
+  EXPECT_FALSE(Json::parse("[\"\\ud80\"]").has_value());
+
+  // A whole pair, and "ud800" after an escaped backslash, are text like any other.
+  auto fine = Json::parse("[\"\\ud83d\\ude00 \\\\ud800\"]");
+  ASSERT_TRUE(fine.has_value()) << fine.error().message;
+  EXPECT_STREQ(json_array_get_string_element(json_node_get_array(fine->get()), 0), "\U0001F600 \\ud800");
+}
+
 TEST(JsonProperties, PrettyTextUsesTheIndent) {
   Profile profile;
   Json::ObjectRef members = Json::serialize_object(profile);

@@ -24,6 +24,16 @@ TEST(Regex, CheckedOperationsReportMatchErrors) {
   EXPECT_EQ(invalid.try_matches("x").error().message, invalid.error());
 }
 
+// Patterns made from user text (a set of characters to trim) may be broken
+// UTF-8; GLib would pass them on to PCRE, which crashes on them.
+TEST(Regex, PatternsThatAreNotUtf8AreRefused) {
+  const Regex broken("^[\xff\xff\u20ac9 ]+|[\xff]+$", G_REGEX_DOLLAR_ENDONLY);
+  ASSERT_FALSE(broken.valid());
+  EXPECT_EQ(broken.try_matches("x").error().code, G_REGEX_ERROR_COMPILE);
+  EXPECT_EQ(broken.replace_literal("x\xff", ""), "x\xff");
+  EXPECT_TRUE(Regex("[\xff]", G_REGEX_RAW).matches("a\xff"));
+}
+
 TEST(Regex, OptimisedExpressionsStaySafeOnInvalidText) {
   const Regex plain("a\\s{1,}b", G_REGEX_CASELESS);
   const Regex fast("a\\s{1,}b", G_REGEX_CASELESS | G_REGEX_OPTIMIZE);

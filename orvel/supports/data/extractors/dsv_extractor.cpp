@@ -88,6 +88,7 @@ Core::Status DsvExtractor::write_head(const std::vector<ExportColumn>& columns, 
   // A line break in a field would end the row for readers that take LF and CRLF alike.
   m_writer.special[static_cast<unsigned char>('\n')] = true;
   m_writer.special[static_cast<unsigned char>('\r')] = true;
+  m_writer.doubled_escapes = d.escape_left == d.quote_left + d.quote_left && d.escape_right == d.quote_right + d.quote_right;
   if (!option_is_true("HAS_HEADER", true)) {
     return {};
   }
@@ -96,14 +97,18 @@ Core::Status DsvExtractor::write_head(const std::vector<ExportColumn>& columns, 
     if (i > 0) {
       head += d.column_delimiter;
     }
-    append_field(head, columns[i].name, time != "ifneed");
+    if (!append_field(head, columns[i].name, time != "ifneed")) {
+      return Core::fail(Core::Error::gio_domain(), G_IO_ERROR_INVALID_DATA,
+                        std::string(Core::_("the column name cannot be written in these quotes so that it reads back: ")) +
+                            columns[i].name);
+    }
   }
   head += m_writer.suffix;
   head += d.row_delimiter;
   return sink.write(head);
 }
 
-void DsvExtractor::append_field(std::string& out, std::string_view text, bool quote_always) const {
+bool DsvExtractor::append_field(std::string& out, std::string_view text, bool quote_always) const {
   const DsvDialect& d = m_writer.dialect;
   // Blank texts import as NULL unless quoted.
   bool quote = quote_always || (m_writer.quote_empty && text.find_first_not_of(" \t\n\r\f\v") == std::string_view::npos);
@@ -114,7 +119,7 @@ void DsvExtractor::append_field(std::string& out, std::string_view text, bool qu
   }
   if (!quote) {
     out += text;
-    return;
+    return true;
   }
   std::string escaped(text);
   replace_all(escaped, d.quote_left, d.escape_left);
@@ -124,10 +129,35 @@ void DsvExtractor::append_field(std::string& out, std::string_view text, bool qu
   out += d.quote_left;
   out += escaped;
   out += d.quote_right;
+  return m_writer.doubled_escapes ||
+         (reads_back(escaped, text, d.column_delimiter) && reads_back(escaped, text, d.row_delimiter));
+}
+
+bool DsvExtractor::reads_back(std::string_view inside, std::string_view text, std::string_view next) const {
+  // The reader's rules inside quotes: escapes first, then the closing quote.
+  const DsvDialect& d = m_writer.dialect;
+  const std::string written = std::string(inside) + d.quote_right + std::string(next);
+  const std::string_view all(written);
+  std::string read;
+  for (std::size_t at = 0; at < all.size();) {
+    if (all.substr(at).starts_with(d.escape_left)) {
+      read += d.quote_left;
+      at += d.escape_left.size();
+    } else if (all.substr(at).starts_with(d.escape_right)) {
+      read += d.quote_right;
+      at += d.escape_right.size();
+    } else if (all.substr(at).starts_with(d.quote_right)) {
+      return at == inside.size() && read == text;
+    } else {
+      read += all[at++];
+    }
+  }
+  return false;
 }
 
 void DsvExtractor::append_row(std::string& out, const std::vector<ExportColumn>& columns,
                               const RowSource::Values& row) {
+  ++m_writer.rows;
   out += m_writer.prefix;
   for (std::size_t i = 0; i < columns.size() && i < row.size(); ++i) {
     if (i > 0) {
@@ -136,12 +166,25 @@ void DsvExtractor::append_row(std::string& out, const std::vector<ExportColumn>&
     const auto& value = row[i];
     if (value == nullptr || value->get_is_null()) {
       out += m_writer.null_value;
-    } else {
-      append_field(out, Helpers::DatabaseHelper::exact_text_view(*value, m_writer.scratch), m_writer.quote_always);
+    } else if (!append_field(out, Helpers::DatabaseHelper::exact_text_view(*value, m_writer.scratch),
+                             m_writer.quote_always) &&
+               m_writer.unwritable.empty()) {
+      m_writer.unwritable = "row " + std::to_string(m_writer.rows) + ", column " + columns[i].name;
     }
   }
   out += m_writer.suffix;
   out += m_writer.dialect.row_delimiter;
+}
+
+Core::Status DsvExtractor::write_tail(const std::vector<ExportColumn>&, OutputSink&) {
+  if (!m_writer.unwritable.empty()) {
+    // The document would read back other cells (two fields run together, say):
+    // a file is then left as it was.
+    return Core::fail(Core::Error::gio_domain(), G_IO_ERROR_INVALID_DATA,
+                      std::string(Core::_("a cell cannot be written in these quotes so that it reads back: ")) +
+                          m_writer.unwritable);
+  }
+  return {};
 }
 
 // --- Reading ---
@@ -177,7 +220,6 @@ Core::Result<DsvExtractor::TableModelPtr> DsvExtractor::load(DsvReader& reader, 
   auto& rows = model->get_rows();
   std::size_t width = 0;
   bool first = true;
-  std::int64_t counter = 0;
   DsvRecord record;
   for (;;) {
     auto more = reader.next(record);
@@ -187,7 +229,6 @@ Core::Result<DsvExtractor::TableModelPtr> DsvExtractor::load(DsvReader& reader, 
     if (!*more) {
       return model;
     }
-    ++counter;
     if (first) {
       first = false;
       width = record.fields.size();

@@ -67,9 +67,17 @@ class ORVEL_API DsvExtractor final : public BaseExtractor, public Contracts::Dat
   bool writes_empty_document() const override { return true; }
   Core::Status write_head(const std::vector<ExportColumn>& columns, OutputSink& sink) override;
   void append_row(std::string& out, const std::vector<ExportColumn>& columns, const RowSource::Values& row) override;
+  // Fails when a cell could not be written so that it reads back as it was.
+  Core::Status write_tail(const std::vector<ExportColumn>& columns, OutputSink& sink) override;
 
  private:
-  void append_field(std::string& out, std::string_view text, bool quote_always) const;
+  // False when the text, put in quotes, would read back as other text: a
+  // quotation set whose escapes are not the quotes doubled ("\]" for "]")
+  // has no way to write a text that ends in the escape's first part.
+  bool append_field(std::string& out, std::string_view text, bool quote_always) const;
+  // Whether `inside` (a quoted field's escaped text) followed by the closing
+  // quote and `next` reads back as `text`, closing where it should.
+  bool reads_back(std::string_view inside, std::string_view text, std::string_view next) const;
   Core::Result<TableModelPtr> load(DsvReader& reader, int max_rows);
   // Reads `input` when it is set, else `text`.
   void start_import(Core::GRef<GInputStream> input, std::string text, ConnectionPtr connection, MetaTablePtr table,
@@ -82,7 +90,10 @@ class ORVEL_API DsvExtractor final : public BaseExtractor, public Contracts::Dat
     bool quote_always = false;
     bool quote_empty = false;
     bool special[256] = {};  // bytes that may make a field need quotes
+    bool doubled_escapes = true;  // the escapes are the quotes doubled: quoted text always reads back
     std::string scratch;     // the text of a cell that has none of its own
+    std::int64_t rows = 0;   // rows written so far
+    std::string unwritable;  // the first cell that would not read back, described
   } m_writer;
 };
 

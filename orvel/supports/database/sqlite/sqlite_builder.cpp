@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
+#include <utility>
 
 #include "orvel/contracts/database/connection.hpp"
 #include "orvel/contracts/database/inspectable.hpp"
@@ -31,6 +33,24 @@ using Providers::Contracts::DBObject;
 using Providers::Supports::SqlTokenKind;
 
 namespace {
+
+// `items` ordered by `key`, items of equal keys in the order they had. Not
+// std::stable_sort: GCC 12's library builds it on get_temporary_buffer, which
+// it marks deprecated in C++23, and clang reports that as our error.
+template <class Item, class Key>
+void sort_keeping_order(std::vector<Item>& items, Key key) {
+  std::vector<std::size_t> order(items.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return std::pair(key(items[a]), a) < std::pair(key(items[b]), b);
+  });
+  std::vector<Item> sorted;
+  sorted.reserve(items.size());
+  for (const std::size_t at : order) {
+    sorted.push_back(std::move(items[at]));
+  }
+  items = std::move(sorted);
+}
 
 std::string dq(std::string_view name) { return quoted(name, '"'); }
 std::string bq(std::string_view name) { return quoted(name, '`'); }
@@ -103,6 +123,48 @@ std::string declared_type(const MetaColumn& column) {
   return declared;
 }
 
+// A declared type as it must be written for the engine to report it again.
+// The engine reports a type written as one quoted token without its quotes,
+// so a type first written in quotes ("weird#type", "a""b", "x(y") may come
+// back as text that no longer reads as a type: names, then at most
+// "(number[, number])". Such a type goes back into quotes.
+std::string written_type(const std::string& type) {
+  using Providers::Supports::SqlToken;
+  std::vector<SqlToken> tokens;
+  for (const SqlToken& token : Providers::Supports::tokenize_sql(type, true)) {
+    const bool open_comment = token.kind == SqlTokenKind::BlockComment &&
+                              (token.length < 4 || !token.text(type).ends_with("*/"));
+    if (token.kind == SqlTokenKind::LineComment || token.kind == SqlTokenKind::Illegal || open_comment) {
+      return dq(type);  // such a comment would swallow what follows the type
+    }
+    if (token.kind != SqlTokenKind::Space && token.kind != SqlTokenKind::BlockComment) {
+      tokens.push_back(token);
+    }
+  }
+  std::size_t at = 0;
+  auto is = [&](SqlTokenKind kind, std::string_view text = {}) {
+    return at < tokens.size() && tokens[at].kind == kind && (text.empty() || tokens[at].text(type) == text);
+  };
+  auto number = [&] {
+    if (is(SqlTokenKind::Punct, "+") || is(SqlTokenKind::Punct, "-")) {
+      ++at;
+    }
+    return is(SqlTokenKind::Number) ? (++at, true) : false;
+  };
+  while (is(SqlTokenKind::Word) && !Providers::Supports::is_sql_keyword(tokens[at].text(type))) {
+    ++at;
+  }
+  bool reads = at > 0;
+  if (reads && at < tokens.size()) {
+    reads = is(SqlTokenKind::Punct, "(") && (++at, number()) &&
+            (!is(SqlTokenKind::Punct, ",") || (++at, number())) && is(SqlTokenKind::Punct, ")") &&
+            ++at == tokens.size();
+  }
+  // The engine trims the white space around a type it reads unquoted.
+  const bool trimmed = type.empty() || (!g_ascii_isspace(type.front()) && !g_ascii_isspace(type.back()));
+  return (reads || tokens.empty()) && trimmed ? type : dq(type);
+}
+
 // Columns of the new table in list order, deleted ones left out.
 std::vector<const MetaColumn*> live_columns(const MetaTable& table) {
   std::vector<const MetaColumn*> columns;
@@ -127,9 +189,7 @@ std::vector<const MetaColumn*> primary_key(const MetaTable& table) {
     return column->get_primary_ordinal() != 0;
   });
   if (ordered) {
-    std::stable_sort(key.begin(), key.end(), [](const MetaColumn* a, const MetaColumn* b) {
-      return a->get_primary_ordinal() < b->get_primary_ordinal();
-    });
+    sort_keeping_order(key, [](const MetaColumn* column) { return column->get_primary_ordinal(); });
   }
   return key;
 }
@@ -402,7 +462,7 @@ std::string SQLiteBuilder::build_table_schema(MetaTable& table, bool use_raw_typ
       type = use_raw_type ? column->get_raw_type()
                           : (inspector ? inspector->get_sql_type(column->get_data_type()) : std::string());
     }
-    text += "    " + dq(column->get_name()) + " " + type;
+    text += "    " + dq(column->get_name()) + " " + (use_raw_type ? written_type(type) : type);
     if (!declared && (type == "VARCHAR" || type == "TEXT") && column->get_length() != 0) {
       text += "(" + std::to_string(column->get_length()) + ") ";
     } else {
@@ -763,8 +823,7 @@ std::string SQLiteBuilder::patch_table(const MetaModel::MetaTablePtr& table) {
     return {};
   }
   auto& columns = table->get_columns();
-  std::stable_sort(columns.begin(), columns.end(),
-                   [](const auto& a, const auto& b) { return a->get_ordinal() < b->get_ordinal(); });
+  sort_keeping_order(columns, [](const auto& column) { return column->get_ordinal(); });
   const std::string schema = table->get_schema();
   const std::string foreign_keys = setting("foreign_keys", "ON");
   const std::string legacy = setting("legacy_alter_table", "OFF");

@@ -42,6 +42,14 @@ TEST(Formatters, PercentInServerOrNameIsWrittenNotInterpreted) {
   EXPECT_TRUE(line.ends_with(" [db%s%n][100%][RISKY] value 50% %d\n")) << line;
 }
 
+TEST(Formatters, NulInServerOrNameDoesNotCutTheLine) {
+  using namespace std::string_literals;
+  std::string line = line_of(DefaultFormatter::create()->format(LogLevel::PLAIN, "a\0b%"s, "\0"s, "%s").c_str(), "m");
+  EXPECT_TRUE(line.ends_with(" [a\\0b%][\\0][PLAIN] m\n")) << line;
+  line = line_of(ColorFormatter::create()->format(LogLevel::PLAIN, "a\0b"s, "n", "%s").c_str(), "m");
+  EXPECT_TRUE(line.ends_with(" [a\\0b        ][n           ][\033[1;34mPLAIN\033[00m   ] m\n")) << line;
+}
+
 TEST(Formatters, SimpleLineIsTimeAndMessage) {
   std::string line = line_of(SimpleFormatter::create()->format(LogLevel::RISKY, "s%", "n%", "%s").c_str(), "m");
   EXPECT_TRUE(matches(line, R"(\d{2}:\d{2}:\d{2}\.\d{3} m\n)")) << line;

@@ -31,6 +31,24 @@ TEST(SqlSecrets, EveryFormOfKeyStatementLosesItsSecret) {
   }
 }
 
+// Forms the engine also takes: EXPLAIN before the statement, a file name in
+// any quotes (ATTACH takes a name for a file name), URI parameter names with
+// %HH escapes; and a key written in a form the engine refuses is still a key.
+TEST(SqlSecrets, KeysInEveryFormTheEngineTakesAreHidden) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"EXPLAIN PRAGMA key = 's3cret'", "EXPLAIN PRAGMA key = '***'"},
+      {"explain query plan ATTACH 'o.db' AS o KEY 's3cret'", "explain query plan ATTACH 'o.db' AS o KEY '***'"},
+      {"ATTACH \"file:o.db?key=s3cret\" AS o", "ATTACH \"file:o.db?key=***\" AS o"},
+      {"ATTACH [file:o.db?mode=ro&textkey=s3cret] AS o", "ATTACH [file:o.db?mode=ro&textkey=***] AS o"},
+      {"VACUUM INTO `file:c.db?k%65y=s3cret`", "VACUUM INTO `file:c.db?k%65y=***`"},
+      {"ATTACH 'file:o.db?%68%65%78%6B%65%79=00ff' AS o", "ATTACH 'file:o.db?%68%65%78%6B%65%79=***' AS o"},
+      {"PRAGMA key 's3cret'", "PRAGMA key '***'"},
+  };
+  for (const auto& [sql, shown] : cases) {
+    EXPECT_EQ(redact(sql), shown) << sql;
+  }
+}
+
 TEST(SqlSecrets, OtherStatementsStayByteForByte) {
   for (const char* sql : {"SELECT key FROM keys WHERE key = 'k'", "PRAGMA keyboard = 1", "PRAGMA cipher = 'aes'",
                           "CREATE TABLE k(key PRIMARY KEY)", "SELECT 'PRAGMA key = 1'", "-- PRAGMA key = 'x'\nSELECT 1",
@@ -39,6 +57,7 @@ TEST(SqlSecrets, OtherStatementsStayByteForByte) {
   }
   EXPECT_FALSE(SqlText::may_hold_secret("SELECT 1"));
   EXPECT_TRUE(SqlText::may_hold_secret("pragma KeY"));
+  EXPECT_TRUE(SqlText::may_hold_secret("VACUUM INTO 'file:c.db?k%65y=1'"));
 }
 
 TEST(SqlText, FirstKeywordSkipsCommentsAndIgnoresCase) {

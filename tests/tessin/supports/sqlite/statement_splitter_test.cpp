@@ -137,6 +137,30 @@ TEST(StatementSplitter, AgreesWithTheEngineOnCompleteness) {
   }
 }
 
+// sqlite3_complete does not read text the way the tokenizer does: it sees a
+// ';' or an open bracket inside the parentheses of a "$v(...)" parameter and
+// the word CREATE inside ":a::create" or "1.create". Completeness follows the
+// engine's function; the splitter follows the tokens the engine runs.
+TEST(StatementSplitter, AnswersCompletenessAsTheEngineAndCutsBetweenTheTokenizersTokens) {
+  for (const std::string& text : std::vector<std::string>{
+           "SELECT $a(;[x);", "SELECT $a(;x);", "EXPLAIN 1.create TRIGGER x; y;", "EXPLAIN :a::create TRIGGER x;",
+           "EXPLAIN @t::create TEMP TRIGGER x BEGIN; END;", std::string("SELECT 1;\0 'open", 17)}) {
+    EXPECT_EQ(is_complete_statement(text), engine_says_complete(text)) << text;
+  }
+  const std::vector<std::string> pieces = {"$v(", ":a::", "1.", "@", "create", "temp", "trigger", "explain", "end",
+                                           ";", "'", "[", "]", ")", "x", " ", "/*", "*/", "--", "\n"};
+  std::mt19937 random(20261209);
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    for (int i = 0; i < 10; ++i) {
+      text += pieces[pick(random)];
+    }
+    ASSERT_EQ(is_complete_statement(text), engine_says_complete(text)) << "text: " << text;
+  }
+  EXPECT_EQ(texts_of("SELECT $a(;x); SELECT 2"), (std::vector<std::string>{"SELECT $a(;x);", "SELECT 2"}));
+}
+
 TEST(StatementSplitter, CountsLinesThroughALongScript) {
   std::string script;
   for (int i = 0; i < 100000; ++i) {

@@ -78,6 +78,32 @@ TEST(DsvExport, RoundTripsAwkwardTextsInEveryDialect) {
   }
 }
 
+// With "\]" as the escape of "]", a quoted text that ends in a backslash would
+// run on into the next field ("[x;\]" + ";[y]" reads as one field): such a
+// cell fails the export instead of writing cells that read back as others.
+TEST(DsvExport, RefusesCellsItsQuotesCannotCarry) {
+  auto extractor = DsvExtractor::create("csv");
+  extractor->get_options() = {{"DELIMITER_COLUMN", ";"}, {"QUOTATION_LIST", "[-]-\\[-\\]"}};
+  std::string buffer;
+  auto cells = extractor->export_to_text(model_of({"a", "b"}, {{text("1"), text("2")}, {text("x;\\"), text("y")}}),
+                                         &buffer, nullptr);
+  ASSERT_FALSE(cells.has_value());
+  EXPECT_NE(cells.error().message.find("row 2, column a"), std::string::npos) << cells.error().message;
+  EXPECT_FALSE(extractor->export_to_text(model_of({"n;\\"}, {}), &buffer, nullptr).has_value());
+
+  Tolvane::Testing::TempDir dir;
+  const std::string path = dir.file("out.csv");
+  write_text(path, "earlier\n");
+  EXPECT_FALSE(extractor->export_to_file(model_of({"a"}, {{text("x;\\")}}), path, nullptr).has_value());
+  EXPECT_EQ(read_text(path), "earlier\n");
+
+  // A backslash anywhere else is text like any other.
+  const std::string document = exported(*extractor, model_of({"a"}, {{text("x;\\y\\[")}}));
+  auto loaded = extractor->load_from_text(document);
+  ASSERT_TRUE(loaded.has_value()) << loaded.error().message;
+  EXPECT_EQ((*loaded)->get_value_at(0, 0)->to_string(), "x;\\y\\[") << document;
+}
+
 TEST(DsvExport, ReplacesFilesOnlyWhenTheDocumentIsComplete) {
   Tolvane::Testing::TempDir dir;
   const std::string path = dir.file("out.csv");

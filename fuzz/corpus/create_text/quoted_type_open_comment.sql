@@ -1,0 +1,1 @@
+CREATE TABLE t (a "weir¥¥¥¥¥DEFAÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ5ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ/*ÿÿÿ0ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿVALUES (CAS¥¥ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ:nÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ¥¥¥kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkUSINGkkkkkkkkkkkkkkkkkkkk¥¥¥¥¥¥¥¥d#type", b "key", c [x$-/ yÿÿÿVALUES (CAS¥¥ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ], d ""b""a, e INTf)

@@ -1,0 +1,1 @@
+CREATE TABLE t (a "weir¥¥¥¥¥¥¥¥kkkkkkkkkkkkkkkkkkÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ¥¥¥DEFAÿÿÿÿÿÿÿÿÿ¥¥¥¥¥¥kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk¥¥¥sa "weir¥¥¥¥¥¥¥¥kkkkkkkkkkkkkkkkkkÿÿÿ""b""a, e INTf)

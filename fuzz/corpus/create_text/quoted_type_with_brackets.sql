@@ -1,0 +1,1 @@
+CREATE TABLE t (a "weir¥¥¥¥¥DEFAÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿ÷ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿßÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿVALUES (CAS¥¥ÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿÿname, "price" ON ATE TABLE child, y) b TEXT, c INT, d TEXT, FÿOREIGN KEY (c, d) REFERENCkkkkkkkkkkkkkkkk¥¥¥¥¥¥¥¥d#type", b "keq", c [x$-/ y], d ""b""a, e INTf)

@@ -1,0 +1,1 @@
+CREATE VIRTUAL TABLE docs USING fts5(title, body, tokenize = 'porter')

@@ -1,0 +1,1 @@
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 10) SELECT i, CASE WHEN i % 2 = 0 THEN 'even' ELSE 'odd' END parity, row_number() OVER (PARTITION BY i % 3 ORDER BY i) r FROM n WHERE i BETWEEN ?1 AND :hi AND i <> @x AND $y::z(1) IS NOT NULL;

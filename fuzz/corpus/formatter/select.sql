@@ -1,0 +1,1 @@
+SELECT c.id, c.name AS customer, sum(o.total) total FROM customers c LEFT JOIN orders o ON o.customer_id = c.id WHERE c.active = 1 GROUP BY c.id, c.name HAVING sum(o.total) > 100 ORDER BY total DESC LIMIT 10 OFFSET 5;

@@ -1,0 +1,1 @@
+PRAGMA key = 's3cret'; ATTACH 'file:x.db?mode=ro&key=abc' AS a KEY 'k'; EXPLAIN PRAGMA main.rekey("x"); SELECT 'keyhole';

@@ -1,0 +1,1 @@
+create trigger t before delete on x begin select end; end;;;-- x

@@ -1,0 +1,1 @@
+SELECT $a(;[x); EXPLAIN 1.create TRIGGER x; y; EXPLAIN :a::create TEMP TRIGGER z BEGIN; END;

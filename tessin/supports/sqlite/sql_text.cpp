@@ -130,6 +130,13 @@ std::string redact(std::string_view sql) {
   if (!may_hold_secret(sql)) {
     return std::string(sql);
   }
+  if (const std::size_t nul = sql.find('\0'); nul != std::string_view::npos) {
+    // The engine reads a text only up to a NUL byte, and the lexer ends the
+    // token holding one there, so what follows a NUL reads one way beside it
+    // and another once the byte is gone from a log line. The log shows what
+    // the engine reads.
+    return redact(sql.substr(0, nul));
+  }
   const std::vector<SqlToken> tokens = tokenize_sql(sql);
   // Token ranges [first, last) whose text is replaced by '***'.
   std::vector<std::pair<std::size_t, std::size_t>> hidden;

@@ -49,6 +49,18 @@ TEST(SqlSecrets, KeysInEveryFormTheEngineTakesAreHidden) {
   }
 }
 
+TEST(SqlSecrets, TheLogShowsATextUpToItsFirstNulByte) {
+  using namespace std::string_literals;
+  const std::string after_nul = "SELECT 1;\0PRAGMA key='s3cret';"s;
+  const std::string hidden = SqlText::redact(after_nul);
+  EXPECT_EQ(hidden, "SELECT 1;") << "the engine reads no further";
+  // A NUL inside an unterminated comment once made a second redaction differ
+  // from the first.
+  const std::string in_comment = "PRAGMA key /*'s3c\xFF\0\x12\0\0AS a KEY 'k'; key(\"abc' AS a \x01\0\0\x06'k'; e';"s;
+  const std::string once = SqlText::redact(in_comment);
+  EXPECT_EQ(SqlText::redact(once), once);
+}
+
 TEST(SqlSecrets, OtherStatementsStayByteForByte) {
   for (const char* sql : {"SELECT key FROM keys WHERE key = 'k'", "PRAGMA keyboard = 1", "PRAGMA cipher = 'aes'",
                           "CREATE TABLE k(key PRIMARY KEY)", "SELECT 'PRAGMA key = 1'", "-- PRAGMA key = 'x'\nSELECT 1",

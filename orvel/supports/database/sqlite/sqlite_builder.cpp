@@ -132,12 +132,13 @@ std::string written_type(const std::string& type) {
   using Providers::Supports::SqlToken;
   std::vector<SqlToken> tokens;
   for (const SqlToken& token : Providers::Supports::tokenize_sql(type, true)) {
-    const bool open_comment = token.kind == SqlTokenKind::BlockComment &&
-                              (token.length < 4 || !token.text(type).ends_with("*/"));
-    if (token.kind == SqlTokenKind::LineComment || token.kind == SqlTokenKind::Illegal || open_comment) {
-      return dq(type);  // such a comment would swallow what follows the type
+    // A comment would swallow what follows the type, or (at its end) be left
+    // out of the type the engine reports.
+    if (token.kind == SqlTokenKind::LineComment || token.kind == SqlTokenKind::BlockComment ||
+        token.kind == SqlTokenKind::Illegal) {
+      return dq(type);
     }
-    if (token.kind != SqlTokenKind::Space && token.kind != SqlTokenKind::BlockComment) {
+    if (token.kind != SqlTokenKind::Space) {
       tokens.push_back(token);
     }
   }

@@ -14,7 +14,7 @@ TEST_F(DeclaredTypeRoundTripTest, TypesWrittenInQuotesComeBackTheSame) {
   auto original = open("types.db");
   run(*original,
       "CREATE TABLE t (a \"weird#type\", b \"key\", c [x -- y], d \"a\"\"b\", e INT /* c */ EGER, "
-      "f 'two words', g NUMERIC(10, 2), h unsigned big int, i, j \"x(y, \", k \"t(1,2,3)\", l \"spaced \", m \"a /* b\");");
+      "f 'two words', g NUMERIC(10, 2), h unsigned big int, i, j \"x(y, \", k \"t(1,2,3)\", l \"spaced \", m \"a /* b\", n \"a /* b */\");");
 
   auto table = MetaModel::MetaTable::with_names("types", "main", "t");
   ASSERT_TRUE(original->adapter()->fill_meta_table(table, true));

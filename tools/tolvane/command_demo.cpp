@@ -250,7 +250,7 @@ int run_demo(Session& session, const std::string& dir_option, bool force) {
               "  tolvane transform %s orders --rename-column note=remark --dry-run\n"
               "  tolvane export %s customers -o customers.csv\n"
               "  tolvane doc %s -o demo.html\n"
-              "  tolvane copy %s copy.db && tolvane diff %s copy.db\n",
+              "  tolvane copy %s copy.db --target-create && tolvane diff %s copy.db\n",
               path.c_str(), path.c_str(), path.c_str(), path.c_str(), path.c_str(), path.c_str(), path.c_str(),
               path.c_str(), path.c_str());
   return kSuccess;

@@ -181,18 +181,6 @@ std::chrono::microseconds Transfer::elapsed() const {
   return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - m_started);
 }
 
-std::string Transfer::stamped_fast(std::string_view text) {
-  const std::int64_t ms = g_get_real_time() / 1000;
-  if (ms != m_stamp_ms) {
-    m_stamp = Progress::stamped({});
-    m_stamp_ms = ms;
-  }
-  std::string line;
-  line.reserve(m_stamp.size() + text.size());
-  line.append(m_stamp).append(text);
-  return line;
-}
-
 void Transfer::succeeded(std::string_view text) { progress()->report_success(elapsed(), text); }
 
 Core::Status Transfer::failed(std::string line, Core::Error error) {
@@ -514,7 +502,7 @@ Core::Status Transfer::transfer_userdata_table(const MetaTable& table, const std
   RowCopy copy(*target, where, batch);
   copy.on_row([this](const std::string& text, const Core::Error* error) {
     if (error == nullptr) {
-      progress()->report_success_line(elapsed(), stamped_fast(text));
+      progress()->report_success(elapsed(), text);
       m_rows.fetch_add(1, std::memory_order_relaxed);
     } else {
       progress()->report_failure(elapsed(), Progress::stamped(text + "\n" + error->message));

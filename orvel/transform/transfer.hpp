@@ -90,11 +90,6 @@ class ORVEL_API Transfer final : public Core::Object, public JobEnds<Contracts::
   void succeeded(std::string_view text = {});
   std::chrono::microseconds elapsed() const;
   bool cancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
-  // `text` after the local time with milliseconds, as `Progress::stamped`
-  // writes it; the time's text is made once per millisecond, since a copy
-  // stamps a line per row and reading the clock in the local zone costs file
-  // system calls each time.
-  std::string stamped_fast(std::string_view text);
 
   const JobOptions m_options;
   // Read once at the start of `handle`.
@@ -102,9 +97,6 @@ class ORVEL_API Transfer final : public Core::Object, public JobEnds<Contracts::
   std::chrono::steady_clock::time_point m_started;
   std::atomic<bool> m_cancelled{false};
   std::atomic<std::int64_t> m_rows{0};
-  // The last time text of `stamped_fast` and its millisecond; worker thread only.
-  std::string m_stamp;
-  std::int64_t m_stamp_ms = -1;
   // The CREATE INDEX and CREATE TRIGGER statements of the structure, run
   // after the rows.
   std::string m_deferred;

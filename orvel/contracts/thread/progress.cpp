@@ -1,14 +1,24 @@
 #include "orvel/contracts/thread/progress.hpp"
 
+#include <glib.h>
+
 #include "orvel/helpers/date_time_helper.hpp"
 
 namespace Tolvane::Orvel::Contracts::Thread {
 
 std::string Progress::stamped(std::string_view text) {
-  std::string line = Helpers::DateTimeHelper::datetime_with_ms_normal();
-  line.reserve(line.size() + 1 + text.size());
-  line += ' ';
-  line += text;
+  // The local time text looks at the time zone file each time it is made; a
+  // job that reports a step per row asks for it far more often than the clock
+  // moves on by a millisecond.
+  thread_local std::int64_t made_ms = -1;
+  thread_local std::string made;
+  if (const std::int64_t ms = g_get_real_time() / 1000; ms != made_ms) {
+    made = Helpers::DateTimeHelper::datetime_with_ms_normal();
+    made_ms = ms;
+  }
+  std::string line;
+  line.reserve(made.size() + 1 + text.size());
+  line.append(made).append(1, ' ').append(text);
   return line;
 }
 
@@ -18,13 +28,6 @@ void Progress::report_success(std::chrono::microseconds elapsed, std::string_vie
   elapsed_ = elapsed;
   ++processed_;
   if (!line.empty()) messages_.push_back(std::move(line));
-}
-
-void Progress::report_success_line(std::chrono::microseconds elapsed, std::string line) {
-  std::lock_guard lock(mutex_);
-  elapsed_ = elapsed;
-  ++processed_;
-  messages_.push_back(std::move(line));
 }
 
 void Progress::report_failure(std::chrono::microseconds elapsed, std::string line) {

@@ -41,9 +41,6 @@ class ORVEL_API Progress {
   // One step ended. `text` empty queues nothing; otherwise the stamped line.
   // `elapsed` is the time from the job's start.
   void report_success(std::chrono::microseconds elapsed, std::string_view text = {});
-  // One step ended; queues `line` as given (a job that stamps many lines
-  // stamps them itself, see `stamped`).
-  void report_success_line(std::chrono::microseconds elapsed, std::string line);
   // One step failed: counts it as processed and failed and queues `line` as
   // given (the failure lines carry their own time stamp and layout).
   void report_failure(std::chrono::microseconds elapsed, std::string line);
